@@ -1,0 +1,207 @@
+#include "money.h"
+
+#include <QChar>
+
+#include <limits>
+
+namespace {
+
+using i128 = __int128;
+
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+
+std::int64_t narrow(i128 value)
+{
+    if (value > kMax || value < kMin)
+        throw MoneyOverflow();
+    return std::int64_t(value);
+}
+
+// value / divisor rounded to the nearest whole, halves away from zero.
+i128 divideHalfAway(i128 value, i128 divisor)
+{
+    i128 q = value / divisor;
+    const i128 r = value % divisor;
+    if ((r < 0 ? -r : r) * 2 >= divisor)
+        q += value < 0 ? -1 : 1;
+    return q;
+}
+
+QString grouped(unsigned long long magnitude)
+{
+    QString digits = QString::number(magnitude);
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, u',');
+    return digits;
+}
+
+unsigned long long magnitudeOf(i128 value)
+{
+    return (unsigned long long)(value < 0 ? -value : value);
+}
+
+// "-" + prefix + "1,234" + fraction; the sign stands before the yen sign.
+QString signedText(i128 whole, bool negative, const QString& prefix, const QString& fraction)
+{
+    QString text = prefix + grouped(magnitudeOf(whole)) + fraction;
+    return negative ? u'-' + text : text;
+}
+
+}  // namespace
+
+Money Money::fromYen(std::int64_t yen)
+{
+    return Money(narrow(i128(yen) * Scale));
+}
+
+Money Money::parse(QStringView input)
+{
+    // Full-width digits, signs and the full-width yen sign fold to their ASCII
+    // forms; the minus sign U+2212 is what a Japanese input method often types.
+    QString text = input.toString().normalized(QString::NormalizationForm_KC).trimmed();
+    text.replace(QChar(0x2212), u'-');
+    const QString shown = input.toString();
+    bool negative = false;
+    qsizetype i = 0;
+    auto skipYen = [&] {
+        while (i < text.size() && (text[i] == QChar(0x00A5) || text[i] == u'\\' || text[i] == u' '))
+            ++i;
+    };
+    skipYen();
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    skipYen();
+    if (i == text.size()) {
+        if (text.isEmpty())
+            return Money();
+        throw std::invalid_argument(QStringLiteral("数値ではありません: 「%1」").arg(shown).toStdString());
+    }
+
+    i128 whole = 0;
+    int fractionDigits = 0;
+    std::int64_t fraction = 0;
+    bool anyDigit = false;
+    bool inFraction = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            anyDigit = true;
+            if (inFraction) {
+                if (++fractionDigits > 4)
+                    throw std::invalid_argument(
+                        QStringLiteral("小数は4桁までです: 「%1」").arg(shown).toStdString());
+                fraction = fraction * 10 + c.digitValue();
+            } else {
+                whole = whole * 10 + c.digitValue();
+                if (whole > i128(kMax))
+                    throw std::invalid_argument(
+                        QStringLiteral("数値が大きすぎます: 「%1」").arg(shown).toStdString());
+            }
+        } else if (c == u',' && !inFraction) {
+            continue;
+        } else if (c == u'.' && !inFraction) {
+            inFraction = true;
+        } else {
+            throw std::invalid_argument(
+                QStringLiteral("数値ではありません: 「%1」").arg(shown).toStdString());
+        }
+    }
+    if (!anyDigit)
+        throw std::invalid_argument(QStringLiteral("数値ではありません: 「%1」").arg(shown).toStdString());
+    while (fractionDigits++ < 4)
+        fraction *= 10;
+    const i128 raw = whole * Scale + fraction;
+    if (raw > i128(kMax))
+        throw std::invalid_argument(QStringLiteral("数値が大きすぎます: 「%1」").arg(shown).toStdString());
+    return Money(std::int64_t(negative ? -raw : raw));
+}
+
+Money Money::operator+(Money other) const
+{
+    std::int64_t out;
+    if (__builtin_add_overflow(m_raw, other.m_raw, &out))
+        throw MoneyOverflow();
+    return Money(out);
+}
+
+Money Money::operator-(Money other) const
+{
+    std::int64_t out;
+    if (__builtin_sub_overflow(m_raw, other.m_raw, &out))
+        throw MoneyOverflow();
+    return Money(out);
+}
+
+Money Money::operator-() const
+{
+    if (m_raw == kMin)
+        throw MoneyOverflow();
+    return Money(-m_raw);
+}
+
+Money Money::operator*(Money other) const
+{
+    return Money(narrow(divideHalfAway(i128(m_raw) * other.m_raw, Scale)));
+}
+
+Money Money::operator*(std::int64_t factor) const
+{
+    return Money(narrow(i128(m_raw) * factor));
+}
+
+std::int64_t Money::yenHalfEven() const
+{
+    std::int64_t q = m_raw / Scale;
+    const std::int64_t r = m_raw % Scale;
+    const std::int64_t twice = (r < 0 ? -r : r) * 2;
+    if (twice > Scale || (twice == Scale && (q % 2) != 0))
+        q += m_raw < 0 ? -1 : 1;
+    return q;
+}
+
+std::int64_t Money::yenHalfAway() const
+{
+    return std::int64_t(divideHalfAway(m_raw, Scale));
+}
+
+QString Money::toMoneyText() const
+{
+    const i128 yen = divideHalfAway(m_raw, Scale);
+    return signedText(yen, yen < 0, QStringLiteral("¥"), QString());
+}
+
+QString Money::toPriceText() const
+{
+    const i128 cents = divideHalfAway(m_raw, 100);
+    const unsigned long long frac = magnitudeOf(cents % 100);
+    QString fraction;
+    if (frac % 10 != 0)
+        fraction = QStringLiteral(".%1").arg(frac, 2, 10, QChar(u'0'));
+    else if (frac != 0)
+        fraction = QStringLiteral(".%1").arg(frac / 10);
+    return signedText(cents / 100, cents < 0, QStringLiteral("¥"), fraction);
+}
+
+QString Money::toQuantityText() const
+{
+    const i128 cents = divideHalfAway(m_raw, 100);
+    const unsigned long long frac = magnitudeOf(cents % 100);
+    return signedText(cents / 100, cents < 0, QString(), QStringLiteral(".%1").arg(frac, 2, 10, QChar(u'0')));
+}
+
+QString Money::toPlainText() const
+{
+    const i128 raw = m_raw;
+    QString text = QString::number(magnitudeOf(raw / Scale));
+    unsigned long long frac = magnitudeOf(raw % Scale);
+    if (frac != 0) {
+        QString digits = QStringLiteral("%1").arg(frac, 4, 10, QChar(u'0'));
+        while (digits.endsWith(u'0'))
+            digits.chop(1);
+        text += u'.' + digits;
+    }
+    return raw < 0 ? u'-' + text : text;
+}

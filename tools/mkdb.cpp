@@ -1,0 +1,60 @@
+// mkdb SCHEMA OUT: runs the schema script on a new database file and moves it
+// into place only when every statement succeeded, so a broken schema never
+// leaves a half-built BaseDB.mdb behind.
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+int fail(const std::string& what)
+{
+    std::fprintf(stderr, "mkdb: %s\n", what.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+        return fail("usage: mkdb SCHEMA.sql OUT.mdb");
+    const std::string schemaPath = argv[1];
+    const std::string outPath = argv[2];
+    const std::string tmpPath = outPath + ".tmp";
+
+    std::ifstream in(schemaPath, std::ios::binary);
+    if (!in)
+        return fail("cannot read " + schemaPath);
+    std::stringstream text;
+    text << in.rdbuf();
+
+    std::remove(tmpPath.c_str());
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(tmpPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        const std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        return fail("cannot create " + tmpPath + ": " + msg);
+    }
+    char* err = nullptr;
+    const std::string script = "PRAGMA foreign_keys=ON;\n" + text.str();
+    int rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, &err);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL; VACUUM;", nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        const std::string msg = err ? err : sqlite3_errmsg(db);
+        sqlite3_free(err);
+        sqlite3_close(db);
+        std::remove(tmpPath.c_str());
+        return fail(schemaPath + ": " + msg);
+    }
+    if (sqlite3_close(db) != SQLITE_OK)
+        return fail("cannot close " + tmpPath);
+    if (std::rename(tmpPath.c_str(), outPath.c_str()) != 0)
+        return fail("cannot move " + tmpPath + " to " + outPath);
+    return 0;
+}
