@@ -1,0 +1,16 @@
+#include "guardedapplication.h"
+#include "mainform.h"
+#include "uifont.h"
+#include "windowregistry.h"
+
+int main(int argc, char* argv[])
+{
+    GuardedApplication app(argc, argv);
+    QApplication::setFont(uiFont());
+
+    WindowRegistry windows;
+    registerWindows(windows);
+    TMainForm mainForm(windows);
+    mainForm.show();
+    return app.exec();
+}

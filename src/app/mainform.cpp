@@ -1,0 +1,303 @@
+#include "mainform.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "aboutcorvintadlg.h"
+#include "errorreport.h"
+#include "launcher.h"
+#include "modal.h"
+
+namespace {
+
+constexpr int BarWidth = 87;
+constexpr int BarIconSize = 48;
+constexpr int ListIconSize = 60;
+
+const char* const BarStyle = R"(
+#PageBar { background: #5b6b7d; }
+#BarGroup {
+    background: #dfe4ea; color: #1f2933; padding: 3px;
+    border: 1px solid #3e4a57; border-top-color: #ffffff; border-left-color: #ffffff;
+}
+#PageBar QToolButton {
+    color: #ffffff; background: transparent; border: 1px solid transparent;
+    border-radius: 3px; padding: 4px 2px;
+}
+#PageBar QToolButton:hover { border-color: #c9d3de; }
+#PageBar QToolButton:checked { background: #3d4a58; border-color: #27313b; }
+)";
+
+}  // namespace
+
+TMainForm::TMainForm(const WindowRegistry& windows, QWidget* parent) : QMainWindow(parent), m_windows(windows)
+{
+    setWindowTitle(QStringLiteral("Corvinta"));
+    createActions();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(createPageBar());
+    createPages();
+    layout->addWidget(PageControl, 1);
+    setCentralWidget(central);
+
+    createMenus();
+    createStatusBar();
+
+    resize(680, 480);
+    setMinimumSize(680, 480);
+    if (QScreen* screen = this->screen())
+        setGeometry(
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+}
+
+void TMainForm::createActions()
+{
+    for (const Launcher::Entry& entry : Launcher::entries()) {
+        const QString name = QLatin1String(entry.action);
+        auto* action = new QAction(QString::fromUtf16(entry.menuCaption), this);
+        action->setObjectName(name);
+        // An entry whose window is not built yet cannot run.
+        action->setEnabled(m_windows.has(name));
+        connect(action, &QAction::triggered, this, [this, a = entry.action] { openWindow(a); });
+        m_actions.insert(name, action);
+    }
+
+    mnuFileClose = new QAction(QStringLiteral("終了(&X)"), this);
+    mnuFileClose->setObjectName(QStringLiteral("mnuFileClose"));
+    connect(mnuFileClose, &QAction::triggered, this, &TMainForm::mnuFileCloseClick);
+    mnuHelpAbout = new QAction(QStringLiteral("バージョン情報(&V)"), this);
+    mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
+    connect(mnuHelpAbout, &QAction::triggered, this, &TMainForm::mnuHelpAboutClick);
+}
+
+QWidget* TMainForm::createPageBar()
+{
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("PageBar"));
+    bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setFixedWidth(BarWidth);
+    bar->setStyleSheet(QLatin1String(BarStyle));
+
+    auto* layout = new QVBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    auto* group = new QLabel(QStringLiteral("メイン"), bar);
+    group->setObjectName(QStringLiteral("BarGroup"));
+    group->setAlignment(Qt::AlignCenter);
+    layout->addWidget(group);
+
+    m_bar = new QButtonGroup(this);
+    m_bar->setExclusive(true);
+    int index = 0;
+    for (const Launcher::Page& page : Launcher::pages()) {
+        auto* button = new QToolButton(bar);
+        button->setObjectName(QStringLiteral("BarButton%1").arg(index + 1));
+        button->setText(QString::fromUtf16(page.barCaption));
+        button->setIcon(QIcon(QLatin1String(page.barIcon)));
+        button->setIconSize(QSize(BarIconSize, BarIconSize));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setCheckable(true);
+        button->setFixedWidth(BarWidth - 8);
+        button->setFocusPolicy(Qt::NoFocus);
+        layout->addWidget(button, 0, Qt::AlignHCenter);
+        m_bar->addButton(button, index++);
+    }
+    layout->addStretch(1);
+    m_bar->button(0)->setChecked(true);
+    // A bar button only shows its page; it never opens a window.
+    connect(m_bar, &QButtonGroup::idClicked, this, [this](int id) { PageControl->setCurrentIndex(id); });
+    return bar;
+}
+
+void TMainForm::createPages()
+{
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->tabBar()->hide();
+    QListWidget** views[] = {&ListViewSlip, &ListViewDocument, &ListViewMaster, &ListViewSetting};
+
+    int pageIndex = 0;
+    for (const Launcher::Page& page : Launcher::pages()) {
+        auto* sheet = new QWidget(PageControl);
+        sheet->setObjectName(QLatin1String(page.sheet));
+        auto* sheetLayout = new QVBoxLayout(sheet);
+        sheetLayout->setContentsMargins(0, 0, 0, 0);
+
+        auto* list = new QListWidget(sheet);
+        list->setObjectName(QLatin1String(page.listView));
+        list->setViewMode(QListView::IconMode);
+        list->setIconSize(QSize(ListIconSize, ListIconSize));
+        list->setGridSize(QSize(104, 100));
+        list->setMovement(QListView::Static);
+        list->setResizeMode(QListView::Adjust);
+        list->setWordWrap(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        for (const Launcher::Entry& entry : Launcher::entries()) {
+            if (entry.page != pageIndex)
+                continue;
+            auto* item = new QListWidgetItem(QIcon(QLatin1String(page.icons.at(entry.icon))),
+                                             QString::fromUtf16(entry.caption), list);
+            item->setData(DescriptionRole, QString::fromUtf16(entry.description));
+            item->setData(IconIndexRole, entry.icon);
+            item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            if (!action(QLatin1String(entry.action))->isEnabled())
+                item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+        }
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, list] { ListViewDblClick(list); });
+        list->installEventFilter(this);
+        *views[pageIndex] = list;
+
+        sheetLayout->addWidget(list);
+        PageControl->addTab(sheet, QString::fromUtf16(page.tabCaption));
+        ++pageIndex;
+    }
+    PageControl->setCurrentIndex(0);
+}
+
+void TMainForm::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    file->addAction(mnuFileClose);
+    for (const Launcher::Menu& m : Launcher::menus()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf16(m.title));
+        menu->setObjectName(QLatin1String(m.name));
+        for (const char* item : m.items) {
+            if (item)
+                menu->addAction(action(QLatin1String(item)));
+            else
+                menu->addSeparator();
+        }
+    }
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    help->addAction(mnuHelpAbout);
+}
+
+void TMainForm::createStatusBar()
+{
+    // Two panels, which the main window never writes into.
+    for (int width : {300, 50}) {
+        auto* panel = new QLabel(statusBar());
+        panel->setFixedWidth(width);
+        panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        statusBar()->addWidget(panel);
+    }
+}
+
+QList<QListWidget*> TMainForm::listViews() const
+{
+    return {ListViewSlip, ListViewDocument, ListViewMaster, ListViewSetting};
+}
+
+QList<QToolButton*> TMainForm::barButtons() const
+{
+    QList<QToolButton*> buttons;
+    for (QAbstractButton* b : m_bar->buttons())
+        buttons.append(static_cast<QToolButton*>(b));
+    return buttons;
+}
+
+QAction* TMainForm::action(const QString& name) const
+{
+    return m_actions.value(name);
+}
+
+void TMainForm::ListViewDblClick(QListWidget* sender)
+{
+    const QList<QListWidgetItem*> selected = sender->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString caption = selected.first()->text();
+    if (const Launcher::Entry* entry = Launcher::findByCaption(caption))
+        action(QLatin1String(entry->action))->trigger();
+}
+
+bool TMainForm::ListViewKeyDown(QListWidget* sender, int key, Qt::KeyboardModifiers shift)
+{
+    Q_UNUSED(shift);
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    ListViewDblClick(sender);
+    return true;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* list = qobject_cast<QListWidget*>(watched);
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (list && listViews().contains(list) && ListViewKeyDown(list, key->key(), key->modifiers()))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::openWindow(const char* actionName)
+{
+    const WindowRegistry::Factory factory = m_windows.factory(QLatin1String(actionName));
+    if (!factory)
+        return;
+    runGuarded(this, [&] {
+        std::unique_ptr<QDialog> window(factory(this));
+        if (window)
+            execModal(std::move(window));
+    });
+}
+
+void TMainForm::mnuFileCloseClick()
+{
+    close();
+}
+
+void TMainForm::mnuHelpAboutClick()
+{
+    runGuarded(this, [this] { openModal<TAboutCorvintaDlg>(this); });
+}
+
+// clang-format off
+void TMainForm::ActionInputSalesExecute() { openWindow("ActionInputSales"); }
+void TMainForm::ActionInputMoneyReceiveExecute() { openWindow("ActionInputMoneyReceive"); }
+void TMainForm::ActionInputBuyingExecute() { openWindow("ActionInputBuying"); }
+void TMainForm::ActionInputPaymentExecute() { openWindow("ActionInputPayment"); }
+void TMainForm::ActionSalesDetailListExecute() { openWindow("ActionSalesDetailList"); }
+void TMainForm::ActionBuyingDetailListExecute() { openWindow("ActionBuyingDetailList"); }
+void TMainForm::ActionAccountsReceivableListExecute() { openWindow("ActionAccountsReceivableList"); }
+void TMainForm::ActionLedgerCustomerExecute() { openWindow("ActionLedgerCustomer"); }
+void TMainForm::ActionAccountsPayableListExecute() { openWindow("ActionAccountsPayableList"); }
+void TMainForm::ActionLedgerSupplierExecute() { openWindow("ActionLedgerSupplier"); }
+void TMainForm::ActionItemStockListExecute() { openWindow("ActionItemStockList"); }
+void TMainForm::ActionLedgerItemExecute() { openWindow("ActionLedgerItem"); }
+void TMainForm::ActionMonthSalesSummaryExecute() { openWindow("ActionMonthSalesSummary"); }
+void TMainForm::ActionMonthBuyingSummaryExecute() { openWindow("ActionMonthBuyingSummary"); }
+void TMainForm::ActionMonthSummaryExecute() { openWindow("ActionMonthSummary"); }
+void TMainForm::ActionYearSalesSummaryExecute() { openWindow("ActionYearSalesSummary"); }
+void TMainForm::ActionYearBuyingSummaryExecute() { openWindow("ActionYearBuyingSummary"); }
+void TMainForm::ActionBillIssueExecute() { openWindow("ActionBillIssue"); }
+void TMainForm::ActionInputItemExecute() { openWindow("ActionInputItem"); }
+void TMainForm::ActionInputItemCategoExecute() { openWindow("ActionInputItemCatego"); }
+void TMainForm::ActionInputCustomerExecute() { openWindow("ActionInputCustomer"); }
+void TMainForm::ActionInputSupplierExecute() { openWindow("ActionInputSupplier"); }
+void TMainForm::ActionInputEmployeeExecute() { openWindow("ActionInputEmployee"); }
+void TMainForm::ActionInputUnitExecute() { openWindow("ActionInputUnit"); }
+void TMainForm::ActionInputCompanyExecute() { openWindow("ActionInputCompany"); }
+void TMainForm::ActionInputTaxExecute() { openWindow("ActionInputTax"); }
+// clang-format on

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "windowregistry.h"
+
+class QAction;
+class QButtonGroup;
+class QLabel;
+class QListWidget;
+class QTabWidget;
+class QToolButton;
+
+// The launcher: a vertical bar of four page buttons, a page control with hidden
+// tabs holding one icon list per page, and the same 26 functions a second time
+// in the menu. It touches no data. Each function opens as a modal window owned
+// by the main window and is deleted when it closes.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TMainForm(const WindowRegistry& windows, QWidget* parent = nullptr);
+
+    // Item data of the list views besides caption and icon.
+    static constexpr int DescriptionRole = Qt::UserRole;
+    static constexpr int IconIndexRole = Qt::UserRole + 1;
+
+    QTabWidget* PageControl = nullptr;
+    QListWidget* ListViewSlip = nullptr;
+    QListWidget* ListViewDocument = nullptr;
+    QListWidget* ListViewMaster = nullptr;
+    QListWidget* ListViewSetting = nullptr;
+    QAction* mnuFileClose = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+
+    QList<QListWidget*> listViews() const;
+    QList<QToolButton*> barButtons() const;
+    // One of the 26 launcher actions by its name ("ActionInputSales").
+    QAction* action(const QString& name) const;
+
+    // Runs the action of the selected item's caption; nothing without a selection.
+    void ListViewDblClick(QListWidget* sender);
+    // Enter runs ListViewDblClick, whatever the modifiers; other keys stay with
+    // the list view. True when the key was taken.
+    bool ListViewKeyDown(QListWidget* sender, int key, Qt::KeyboardModifiers shift);
+
+    void mnuFileCloseClick();
+    void mnuHelpAboutClick();
+
+    void ActionInputSalesExecute();
+    void ActionInputMoneyReceiveExecute();
+    void ActionInputBuyingExecute();
+    void ActionInputPaymentExecute();
+    void ActionSalesDetailListExecute();
+    void ActionBuyingDetailListExecute();
+    void ActionAccountsReceivableListExecute();
+    void ActionLedgerCustomerExecute();
+    void ActionAccountsPayableListExecute();
+    void ActionLedgerSupplierExecute();
+    void ActionItemStockListExecute();
+    void ActionLedgerItemExecute();
+    void ActionMonthSalesSummaryExecute();
+    void ActionMonthBuyingSummaryExecute();
+    void ActionMonthSummaryExecute();
+    void ActionYearSalesSummaryExecute();
+    void ActionYearBuyingSummaryExecute();
+    void ActionBillIssueExecute();
+    void ActionInputItemExecute();
+    void ActionInputItemCategoExecute();
+    void ActionInputCustomerExecute();
+    void ActionInputSupplierExecute();
+    void ActionInputEmployeeExecute();
+    void ActionInputUnitExecute();
+    void ActionInputCompanyExecute();
+    void ActionInputTaxExecute();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    QWidget* createPageBar();
+    void createPages();
+    void createMenus();
+    void createStatusBar();
+    // Creates the entry's window owned by the main window, shows it modally and
+    // deletes it on every path; an error shows the error box.
+    void openWindow(const char* actionName);
+
+    const WindowRegistry& m_windows;
+    QHash<QString, QAction*> m_actions;
+    QButtonGroup* m_bar = nullptr;
+};

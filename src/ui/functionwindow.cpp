@@ -1,0 +1,199 @@
+#include "functionwindow.h"
+
+#include <QAbstractButton>
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "errorreport.h"
+
+namespace {
+
+const char* const ExemptProperty = "corvintaKeepsEnter";
+
+// Push and tool buttons keep Enter: it presses them. Check and radio boxes are
+// fields like any other.
+bool isPushButton(const QWidget* widget)
+{
+    auto* button = qobject_cast<const QAbstractButton*>(widget);
+    return button && !qobject_cast<const QCheckBox*>(widget) && !qobject_cast<const QRadioButton*>(widget);
+}
+
+bool isExempt(const QWidget* widget)
+{
+    for (; widget && !widget->isWindow(); widget = widget->parentWidget())
+        if (widget->property(ExemptProperty).toBool())
+            return true;
+    return false;
+}
+
+}  // namespace
+
+FunctionWindow::FunctionWindow(QWidget* owner) : QDialog(owner)
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    m_body = new QWidget(this);
+    m_body->setObjectName(QStringLiteral("body"));
+    root->addWidget(m_body, 1);
+
+    // Enter arrives at the focused child, so the filter watches the application
+    // and acts only for this window's own widgets.
+    qApp->installEventFilter(this);
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+        // A window still being created is not shown yet; its refresh runs when it is.
+        if (isVisible())
+            idleRefresh();
+    });
+}
+
+FunctionWindow::~FunctionWindow() = default;
+
+void FunctionWindow::FormCreate()
+{
+    runGuarded([this] {
+        setEditing(false);
+        Connection.close();
+        Connection.open(BuildConnectionString());
+        openFixedLists();
+        setInitialValues();
+    });
+}
+
+void FunctionWindow::idleRefresh()
+{
+    if (m_refreshing)
+        return;
+    m_refreshing = true;
+    try {
+        updateActions();
+        m_refreshFailed = false;
+    } catch (...) {
+        // Reported once: the box's own event loop runs the refresh again, and a
+        // refresh that keeps failing must not stack boxes.
+        if (!m_refreshFailed) {
+            m_refreshFailed = true;
+            reportCurrentException(this);
+        }
+    }
+    m_refreshing = false;
+
+    if (m_statusPanel) {
+        const QString text = m_editing ? EditingText : QString();
+        if (m_statusPanel->text() != text)
+            m_statusPanel->setText(text);
+    }
+}
+
+QString FunctionWindow::statusText() const
+{
+    return m_statusPanel ? m_statusPanel->text() : QString();
+}
+
+QAction* FunctionWindow::createAction(const QString& name, const QString& caption, const QKeySequence& key,
+                                      std::function<void()> handler)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    if (!key.isEmpty()) {
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+    addAction(action);
+    connect(action, &QAction::triggered, this, [this, action, handler = std::move(handler)] {
+        // Two keys queued in one batch would otherwise both see the state from
+        // before the first one acted.
+        idleRefresh();
+        if (action->isEnabled())
+            runGuarded(handler);
+    });
+    return action;
+}
+
+QAction* FunctionWindow::createCloseAction()
+{
+    return createAction(QStringLiteral("ActionClose"), QStringLiteral("閉じる"),
+                        QKeySequence(ActionKey::Close), [this] { close(); });
+}
+
+void FunctionWindow::bindButton(QAbstractButton* button, QAction* action)
+{
+    if (button->text().isEmpty())
+        button->setText(action->text());
+    if (auto* push = qobject_cast<QPushButton*>(button)) {
+        // No button becomes the dialog's default: Enter belongs to the fields.
+        push->setAutoDefault(false);
+        push->setDefault(false);
+    }
+    button->setEnabled(action->isEnabled());
+    connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
+}
+
+bool FunctionWindow::runGuarded(const std::function<void()>& work)
+{
+    return ::runGuarded(this, work);
+}
+
+void FunctionWindow::showEditingStatus()
+{
+    if (m_statusBar)
+        return;
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar"));
+    m_statusBar->setSizeGripEnabled(false);
+    m_statusPanel = new QLabel(m_statusBar);
+    m_statusPanel->setMinimumWidth(100);
+    m_statusBar->addWidget(m_statusPanel);
+    layout()->addWidget(m_statusBar);
+}
+
+void FunctionWindow::exemptFromEnterAsTab(QWidget* widget)
+{
+    widget->setProperty(ExemptProperty, true);
+}
+
+bool FunctionWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && handleEnter(watched, static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+bool FunctionWindow::handleEnter(QObject* watched, QKeyEvent* event)
+{
+    if (!m_enterAsTab || (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter))
+        return false;
+    // Only the copy delivered to the focused widget: what that widget ignores
+    // travels on to its parents and must not move the focus a second time.
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused || watched != focused || focused->window() != this)
+        return false;
+    if (isPushButton(focused) || isExempt(focused))
+        return false;
+    focusNextChild();
+    return true;
+}
+
+void FunctionWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && !m_escapeCloses) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FunctionWindow::showEvent(QShowEvent* event)
+{
+    idleRefresh();
+    QDialog::showEvent(event);
+}
