@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Sets up and builds (scripts/setup.sh), then starts the program on the
+# BaseDB.mdb the build laid beside it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+exec build/bin/corvinta
