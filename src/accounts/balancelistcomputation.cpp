@@ -1,0 +1,162 @@
+#include "balancelistcomputation.h"
+
+#include <stdexcept>
+
+#include "connection.h"
+#include "dataset.h"
+
+namespace {
+
+// Every partner of the master, joined (keeping partners without a match) to
+// five per-partner sums of slip totals: credit slips and money slips before the
+// period, and credit, cash and money slips within it. The names in braces come
+// from BalanceListNames, never from what a user typed.
+const char* const kListQuery = R"(
+SELECT {PartnerTable}.{Partner} AS {Partner},
+       {PartnerTable}.{PartnerName} AS {PartnerName},
+       IFNULL(tmp_{CarriedCredit}.{CarriedCredit}, 0) AS {CarriedCredit},
+       IFNULL(tmp_{CarriedMoney}.{CarriedMoney}, 0) AS {CarriedMoney},
+       IFNULL(tmp_{CarriedCredit}.{CarriedCredit}, 0)
+         - IFNULL(tmp_{CarriedMoney}.{CarriedMoney}, 0) AS 繰越残高,
+       IFNULL({PeriodCreditAlias}.{PeriodCredit}, 0) AS {PeriodCredit},
+       IFNULL({PeriodCashAlias}.{PeriodCash}, 0) AS {PeriodCash},
+       IFNULL({PeriodMoneyAlias}.{PeriodMoney}, 0) AS {PeriodMoney},
+       IFNULL(tmp_{CarriedCredit}.{CarriedCredit}, 0)
+         - IFNULL(tmp_{CarriedMoney}.{CarriedMoney}, 0)
+         + IFNULL({PeriodCreditAlias}.{PeriodCredit}, 0)
+         - IFNULL({PeriodMoneyAlias}.{PeriodMoney}, 0) AS 残高
+FROM (((({PartnerTable}
+LEFT JOIN (SELECT {Partner}, IFNULL(SUM(伝票合計), 0) AS {CarriedCredit}
+           FROM {Slips}
+           WHERE {Partner} IS NOT NULL
+           AND {SlipKind} = '10'
+           AND {SlipDate} < :{CarriedCreditParam}
+           GROUP BY {Partner}) AS tmp_{CarriedCredit}
+       ON {PartnerTable}.{Partner} = tmp_{CarriedCredit}.{Partner})
+LEFT JOIN (SELECT {Partner}, IFNULL(SUM(伝票合計), 0) AS {CarriedMoney}
+           FROM {Money}
+           WHERE {Partner} IS NOT NULL
+           AND {MoneyDate} < :{CarriedMoneyParam}
+           GROUP BY {Partner}) AS tmp_{CarriedMoney}
+       ON {PartnerTable}.{Partner} = tmp_{CarriedMoney}.{Partner})
+LEFT JOIN (SELECT {Partner}, IFNULL(SUM(伝票合計), 0) AS {PeriodCredit}
+           FROM {Slips}
+           WHERE {Partner} IS NOT NULL
+           AND {SlipKind} = '10'
+           AND {SlipDate} >= :{Credit}DateFrom
+           AND {SlipDate} <  :{Credit}DateTo
+           GROUP BY {Partner}) AS {PeriodCreditAlias}
+       ON {PartnerTable}.{Partner} = {PeriodCreditAlias}.{Partner})
+LEFT JOIN (SELECT {Partner}, IFNULL(SUM(伝票合計), 0) AS {PeriodCash}
+           FROM {Slips}
+           WHERE {Partner} IS NOT NULL
+           AND {SlipKind} = '20'
+           AND {SlipDate} >= :{Cash}DateFrom
+           AND {SlipDate} <  :{Cash}DateTo
+           GROUP BY {Partner}) AS {PeriodCashAlias}
+       ON {PartnerTable}.{Partner} = {PeriodCashAlias}.{Partner})
+LEFT JOIN (SELECT {Partner}, IFNULL(SUM(伝票合計), 0) AS {PeriodMoney}
+           FROM {Money}
+           WHERE {Partner} IS NOT NULL
+           AND {MoneyDate} >= :{Receive}DateFrom
+           AND {MoneyDate} <  :{Receive}DateTo
+           GROUP BY {Partner}) AS {PeriodMoneyAlias}
+       ON {PartnerTable}.{Partner} = {PeriodMoneyAlias}.{Partner}
+)";
+
+}  // namespace
+
+const BalanceListNames& BalanceListNames::receivable()
+{
+    static const BalanceListNames names{
+        QStringLiteral("m_顧客"),       QStringLiteral("顧客コード"),     QStringLiteral("顧客名"),
+        QStringLiteral("v_売上"),       QStringLiteral("売上区分コード"), QStringLiteral("売上年月日"),
+        QStringLiteral("v_入金"),       QStringLiteral("入金年月日"),     QStringLiteral("繰越掛売合計"),
+        QStringLiteral("繰越入金合計"), QStringLiteral("期間掛売合計"),   QStringLiteral("期間現金売合計"),
+        QStringLiteral("期間入金合計"), QStringLiteral("tmp_掛売合計"),   QStringLiteral("tmp_現金売合計"),
+        QStringLiteral("tmp_入金合計"), QStringLiteral("SalesSumDateTo"), QStringLiteral("ReceiveSumDateTo"),
+        QStringLiteral("CreditSales"),  QStringLiteral("CashSales"),      QStringLiteral("Receive"),
+    };
+    return names;
+}
+
+const BalanceListNames& BalanceListNames::payable()
+{
+    static const BalanceListNames names{
+        QStringLiteral("m_仕入先"),     QStringLiteral("仕入先コード"),    QStringLiteral("仕入先名"),
+        QStringLiteral("v_仕入"),       QStringLiteral("仕入区分コード"),  QStringLiteral("仕入年月日"),
+        QStringLiteral("v_支払"),       QStringLiteral("支払年月日"),      QStringLiteral("繰越掛仕合計"),
+        QStringLiteral("繰越支払合計"), QStringLiteral("期間掛仕合計"),    QStringLiteral("期間現金仕合計"),
+        QStringLiteral("期間支払合計"), QStringLiteral("tmp_掛仕合計"),    QStringLiteral("tmp_現金仕合計"),
+        QStringLiteral("tmp_支払合計"), QStringLiteral("BuyingSumDateTo"), QStringLiteral("PaySumDateTo"),
+        QStringLiteral("CreditBuying"), QStringLiteral("CashBuying"),      QStringLiteral("Pay"),
+    };
+    return names;
+}
+
+QString BalanceListComputation::queryText(const BalanceListNames& n)
+{
+    QString sql = QString::fromUtf8(kListQuery).trimmed();
+    const std::pair<const char*, const QString*> tokens[] = {
+        {"{PartnerTable}", &n.partnerTable},
+        {"{PartnerName}", &n.partnerNameColumn},
+        {"{Partner}", &n.partnerColumn},
+        {"{Slips}", &n.slipView},
+        {"{SlipKind}", &n.slipKindColumn},
+        {"{SlipDate}", &n.slipDateColumn},
+        {"{Money}", &n.moneyView},
+        {"{MoneyDate}", &n.moneyDateColumn},
+        {"{CarriedCreditParam}", &n.carriedCreditParam},
+        {"{CarriedMoneyParam}", &n.carriedMoneyParam},
+        {"{CarriedCredit}", &n.carriedCredit},
+        {"{CarriedMoney}", &n.carriedMoney},
+        {"{PeriodCreditAlias}", &n.periodCreditAlias},
+        {"{PeriodCashAlias}", &n.periodCashAlias},
+        {"{PeriodMoneyAlias}", &n.periodMoneyAlias},
+        {"{PeriodCredit}", &n.periodCredit},
+        {"{PeriodCash}", &n.periodCash},
+        {"{PeriodMoney}", &n.periodMoney},
+        {"{Credit}", &n.creditParam},
+        {"{Cash}", &n.cashParam},
+        {"{Receive}", &n.moneyParam},
+    };
+    for (const auto& [token, value] : tokens)
+        sql.replace(QLatin1String(token), *value);
+    return sql;
+}
+
+BalanceListComputation::BalanceListComputation(Connection& connection, const BalanceListNames& names)
+    : m_names(names), m_dataset(std::make_unique<Dataset>(connection)), m_sql(queryText(names))
+{
+}
+
+BalanceListComputation::~BalanceListComputation() = default;
+
+Period BalanceListComputation::build(const QDate& from, const QDate& to)
+{
+    if (!from.isValid() || !to.isValid())
+        throw std::invalid_argument("期間の日付が正しくありません。");
+    const Period period = Period::ordered(from, to);
+
+    Dataset& ds = *m_dataset;
+    ds.close();
+    ds.setSql(m_sql);
+    m_periodFromText = period.fromText();
+    m_periodToText = period.toText();
+
+    const BalanceListNames& n = m_names;
+    const QDate f = period.from;
+    const QDate next = period.dayAfterTo();
+    ds.setParam(n.carriedCreditParam, f);
+    ds.setParam(n.carriedMoneyParam, f);
+    for (const QString& prefix : {n.creditParam, n.cashParam, n.moneyParam}) {
+        ds.setParam(prefix + QStringLiteral("DateFrom"), f);
+        ds.setParam(prefix + QStringLiteral("DateTo"), next);
+    }
+    ds.open();
+    // The query asks for no order; the list starts in code order until the user
+    // sorts by a column title.
+    ds.sortBy({{n.partnerColumn, false}});
+    ds.first();
+    return period;
+}
