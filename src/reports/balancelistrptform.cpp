@@ -1,0 +1,60 @@
+#include "balancelistrptform.h"
+
+#include "tabularlayout.h"
+
+using TabularLayout::Column;
+
+const BalanceListRptForm::Names& BalanceListRptForm::receivableNames()
+{
+    static const Names names{
+        QStringLiteral("売掛残高一覧表"), QStringLiteral("顧客コード"),   QStringLiteral("顧客名"),
+        QStringLiteral("期間現金売合計"), QStringLiteral("期間掛売合計"), QStringLiteral("期間入金合計"),
+    };
+    return names;
+}
+
+const BalanceListRptForm::Names& BalanceListRptForm::payableNames()
+{
+    static const Names names{
+        QStringLiteral("買掛残高一覧表"), QStringLiteral("仕入先コード"), QStringLiteral("仕入先名"),
+        QStringLiteral("期間現金仕合計"), QStringLiteral("期間掛仕合計"), QStringLiteral("期間支払合計"),
+    };
+    return names;
+}
+
+ReportLayout BalanceListRptForm::buildLayout(const Names& names)
+{
+    const QString list = QStringLiteral("ListDataSet");
+
+    ReportLayout layout;
+    layout.title = names.title;
+    layout.orientation = QPageLayout::Portrait;
+    layout.drivingDataset = list;
+    layout.bands.push_back(TabularLayout::titleBand(names.title));
+
+    ReportBand header = TabularLayout::headerBand(16.1);
+    TabularLayout::addPeriodLine(header, 4.2, 154.5, 169.3);
+
+    const auto L = Qt::AlignLeft;
+    const auto R = Qt::AlignRight;
+    const auto M = DisplayFormat::Money;
+    const std::vector<Column> columns{
+        {names.codeField, names.codeField, 0.0, 23.5, L, DisplayFormat::Text},
+        {names.nameField, names.nameField, 25.4, 34.1, L, DisplayFormat::Text},
+        {QStringLiteral("繰越残高"), QStringLiteral("繰越残高"), 61.4, 23.5, R, M},
+        {names.cashField, names.cashField, 86.8, 25.7, R, M},
+        {names.creditField, names.creditField, 114.3, 23.5, R, M},
+        {names.payField, names.payField, 139.7, 23.5, R, M},
+        {QStringLiteral("残高"), QStringLiteral("残高"), 165.1, 23.5, R, M},
+    };
+    ReportBand detail = TabularLayout::detailBand();
+    TabularLayout::addColumns(header, 10.6, detail, list, columns);
+    layout.bands.push_back(std::move(header));
+    layout.bands.push_back(std::move(detail));
+    return layout;
+}
+
+BalanceListRptForm::BalanceListRptForm(const Names& names, Dataset& list) : Report(buildLayout(names))
+{
+    bindDataset(QStringLiteral("ListDataSet"), list);
+}

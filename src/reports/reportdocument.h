@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPageLayout>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <vector>
+
+#include "reportlayout.h"
+
+// What the paginator produces and the painter draws: per page, a list of drawing
+// operations in millimetres from the paper's top-left corner.
+
+struct ReportOp {
+    enum class Kind { Text, Rectangle, Line, Image };
+    Kind kind = Kind::Text;
+    // A line runs from box.topLeft() to box.bottomRight().
+    QRectF box;
+    QString text;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    ReportFont font;
+    bool wordWrap = false;
+    QColor background;   // behind a text; invalid or transparent for none
+    QColor fill;         // of a rectangle
+    qreal penWidth = 0;  // mm, lines and outlines
+    QImage image;
+    // The item's name, or the field of a data item: how tools and tests find an op.
+    QString tag;
+};
+
+// Where a band landed: its kind, its top on the page in mm, and the row of the
+// driving dataset (and of a sub-detail's dataset) it printed, -1 where none.
+struct PlacedBand {
+    BandKind kind = BandKind::Detail;
+    qreal top = 0;
+    qreal height = 0;
+    int row = -1;
+    int subRow = -1;
+};
+
+struct ReportPage {
+    std::vector<PlacedBand> bands;
+    std::vector<ReportOp> ops;
+};
+
+struct ReportDocument {
+    QString title;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    QSizeF paper{210, 297};  // portrait mm
+    std::vector<ReportPage> pages;
+
+    QSizeF pageSize() const { return orientation == QPageLayout::Landscape ? paper.transposed() : paper; }
+    // The device set-up the document is drawn for: no margins, origin at the paper's corner.
+    QPageLayout pageLayout() const;
+};

@@ -1,0 +1,147 @@
+#include "reportpainter.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "report.h"
+
+QFont reportFont(const ReportFont& spec)
+{
+    QFont font(QString::fromLatin1(ReportFontFamily));
+    font.setPointSizeF(spec.pointSize);
+    font.setBold(spec.bold);
+    font.setUnderline(spec.underline);
+    // Print metrics, not screen hinting: positions must hold at any resolution.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+ReportPainter::ReportPainter(QPainter& painter, const QPaintDevice& device)
+    : m_painter(painter),
+      m_device(device),
+      m_dotsPerMm(device.logicalDpiX() / 25.4),
+      m_dotsPerMmY(device.logicalDpiY() / 25.4)
+{
+}
+
+QRectF ReportPainter::toDevice(const QRectF& mm) const
+{
+    return QRectF(mm.left() * m_dotsPerMm, mm.top() * m_dotsPerMmY, mm.width() * m_dotsPerMm,
+                  mm.height() * m_dotsPerMmY);
+}
+
+const ReportPainter::FontEntry& ReportPainter::fontFor(const ReportFont& spec)
+{
+    for (const FontEntry& entry : m_fonts) {
+        if (entry.spec == spec)
+            return entry;
+    }
+    QFont font(reportFont(spec), &m_device);
+    m_fonts.push_back({spec, font, QFontMetricsF(font, &m_device)});
+    return m_fonts.back();
+}
+
+void ReportPainter::paintPage(const ReportPage& page)
+{
+    for (const ReportOp& op : page.ops) {
+        switch (op.kind) {
+            case ReportOp::Kind::Text:
+                paintText(op);
+                break;
+            case ReportOp::Kind::Line:
+                paintLine(op);
+                break;
+            case ReportOp::Kind::Rectangle:
+                paintRectangle(op);
+                break;
+            case ReportOp::Kind::Image:
+                if (!op.image.isNull())
+                    m_painter.drawImage(toDevice(op.box), op.image);
+                break;
+        }
+    }
+}
+
+void ReportPainter::paintText(const ReportOp& op)
+{
+    const QRectF box = toDevice(op.box);
+    if (op.background.isValid() && op.background.alpha() > 0)
+        m_painter.fillRect(box, op.background);
+    if (op.text.isEmpty())
+        return;
+    const FontEntry& entry = fontFor(op.font);
+    if (m_current != &entry) {
+        m_painter.setFont(entry.font);
+        m_current = &entry;
+    }
+    m_painter.setPen(Qt::black);
+    if (op.wordWrap) {
+        m_painter.drawText(box, int(op.alignment | Qt::AlignTop | Qt::TextWordWrap), op.text);
+        return;
+    }
+    // One line, its top at the box's top, placed by the device's own metrics.
+    const qreal width = entry.metrics.horizontalAdvance(op.text);
+    qreal x = box.left();
+    if (op.alignment & Qt::AlignRight)
+        x = box.right() - width;
+    else if (op.alignment & Qt::AlignHCenter)
+        x = box.left() + (box.width() - width) / 2;
+    const QPointF baseline(x, box.top() + entry.metrics.ascent());
+    if (width > box.width()) {
+        // What does not fit in the box is cut off at its edges.
+        m_painter.save();
+        m_painter.setClipRect(box);
+        m_painter.drawText(baseline, op.text);
+        m_painter.restore();
+        m_current = nullptr;
+        return;
+    }
+    m_painter.drawText(baseline, op.text);
+}
+
+void ReportPainter::paintLine(const ReportOp& op)
+{
+    QPen pen(Qt::black, px(op.penWidth), Qt::SolidLine, Qt::FlatCap);
+    m_painter.setPen(pen);
+    const QRectF line = toDevice(op.box);
+    m_painter.drawLine(line.topLeft(), line.bottomRight());
+}
+
+void ReportPainter::paintRectangle(const ReportOp& op)
+{
+    QPen pen(Qt::black, px(op.penWidth), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    m_painter.setPen(pen);
+    m_painter.setBrush(op.fill.isValid() ? QBrush(op.fill) : QBrush(Qt::NoBrush));
+    m_painter.drawRect(toDevice(op.box));
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+void paintDocument(const ReportDocument& document, QPagedPaintDevice& device)
+{
+    device.setPageLayout(document.pageLayout());
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw ReportError(QStringLiteral("「%1」を出力できません。").arg(document.title));
+    ReportPainter pages(painter, device);
+    for (size_t i = 0; i < document.pages.size(); ++i) {
+        if (i > 0 && !device.newPage())
+            throw ReportError(QStringLiteral("「%1」の改ページに失敗しました。").arg(document.title));
+        pages.paintPage(document.pages[i]);
+    }
+    if (!painter.end())
+        throw ReportError(QStringLiteral("「%1」を出力できません。").arg(document.title));
+}
+
+void writePdf(const ReportDocument& document, const QString& path)
+{
+    QPdfWriter writer(path);
+    writer.setTitle(document.title);
+    writer.setCreator(QStringLiteral("Corvinta"));
+    writer.setResolution(1200);
+    try {
+        paintDocument(document, writer);
+    } catch (const ReportError&) {
+        throw ReportError(QStringLiteral("PDFファイル %1 を書き込めません。").arg(path));
+    }
+}

@@ -1,0 +1,362 @@
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "accountspayablelistrptform.h"
+#include "accountsreceivablelistrptform.h"
+#include "ledgercustomerrptform.h"
+#include "ledgersupplierrptform.h"
+#include "reportfixture.h"
+#include "reportpainter.h"
+#include "reportpreview.h"
+
+// Rendered output: PDF files read back with the poppler tools, and the preview.
+class TestReportPdf : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void ledgerTextLandsInItsBoxes_data();
+    void ledgerTextLandsInItsBoxes();
+    void emptyLayoutsRenderTitleAndHeader_data();
+    void emptyLayoutsRenderTitleAndHeader();
+    void sortedListPrintsTopToBottomInOrder();
+    void faceIsEmbedded();
+    void twentyPageLedgerRendersQuickly();
+    void unwritableFileIsAnError();
+    void previewShowsEveryPageAndIsReleased();
+
+private:
+    struct Word {
+        QString text;
+        QRectF mm;
+        int page;
+    };
+    QString render(const Report& report, const QString& name);
+    QList<Word> words(const QString& pdf);
+    const Word* wordNear(const QList<Word>& words, const QString& text, qreal top, int page = 1);
+
+    std::unique_ptr<ReportFixture> m_fx;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+namespace {
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qWarning() << program << "failed:" << p.readAllStandardError();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+constexpr qreal PointsToMm = 25.4 / 72;
+
+enum Kind { CustomerLedger, SupplierLedger, ReceivableList, PayableList };
+
+}  // namespace
+
+void TestReportPdf::init()
+{
+    m_fx = std::make_unique<ReportFixture>();
+    m_dir = std::make_unique<QTemporaryDir>();
+    // To look at the pages: CORVINTA_KEEP_PDF=1 keeps the files and names their folder.
+    if (qEnvironmentVariableIsSet("CORVINTA_KEEP_PDF")) {
+        m_dir->setAutoRemove(false);
+        qInfo() << "PDF files in" << m_dir->path();
+    }
+}
+
+void TestReportPdf::cleanup()
+{
+    m_fx.reset();
+    m_dir.reset();
+}
+
+QString TestReportPdf::render(const Report& report, const QString& name)
+{
+    const QString path = m_dir->filePath(name);
+    writePdf(report.paginate(), path);
+    return path;
+}
+
+QList<TestReportPdf::Word> TestReportPdf::words(const QString& pdf)
+{
+    static const QRegularExpression pageRx(R"(<page width=)");
+    static const QRegularExpression wordRx(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    QList<Word> found;
+    int page = 0;
+    const QString html = run("pdftotext", {"-bbox", pdf, "-"});
+    for (const QString& line : html.split(u'\n')) {
+        if (line.contains(pageRx))
+            ++page;
+        const auto m = wordRx.match(line);
+        if (!m.hasMatch())
+            continue;
+        const QPointF topLeft(m.captured(1).toDouble() * PointsToMm, m.captured(2).toDouble() * PointsToMm);
+        const QPointF bottomRight(m.captured(3).toDouble() * PointsToMm,
+                                  m.captured(4).toDouble() * PointsToMm);
+        QString text = m.captured(5);
+        // The face maps the full-width tilde and the wave dash to one glyph.
+        text.replace(QChar(0x301C), QChar(0xFF5E));
+        // The extractor splits a word where the script changes ("顧客" "コード："):
+        // pieces that touch on one line are one text.
+        if (!found.isEmpty()) {
+            Word& last = found.last();
+            if (last.page == page && std::abs(last.mm.top() - topLeft.y()) < 0.01 &&
+                std::abs(last.mm.right() - topLeft.x()) < 0.01) {
+                last.text += text;
+                last.mm.setRight(bottomRight.x());
+                continue;
+            }
+        }
+        found.append({text, QRectF(topLeft, bottomRight), page});
+    }
+    return found;
+}
+
+const TestReportPdf::Word* TestReportPdf::wordNear(const QList<Word>& words, const QString& text, qreal top,
+                                                   int page)
+{
+    const Word* best = nullptr;
+    for (const Word& w : words) {
+        if (w.text == text && w.page == page &&
+            (!best || std::abs(w.mm.top() - top) < std::abs(best->mm.top() - top)))
+            best = &w;
+    }
+    return best;
+}
+
+void TestReportPdf::ledgerTextLandsInItsBoxes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qreal>("left");  // of the box on the paper, mm
+    QTest::addColumn<qreal>("top");
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<int>("align");  // -1 left, 0 centre, 1 right
+    // Title band at 10 mm, header band at 19.3 mm, first detail band at 43.6 mm.
+    QTest::newRow("title") << "顧客元帳" << 12.1 << 12.1 << 38.4 << -1;
+    QTest::newRow("partner caption") << "顧客コード：" << 12.1 << 23.5 << 21.4 << -1;
+    QTest::newRow("partner code") << "C0001" << 35.4 << 23.5 << 29.9 << -1;
+    QTest::newRow("partner name") << "青木商店" << 67.1 << 23.5 << 53.2 << -1;
+    QTest::newRow("period caption") << "期間：" << 12.1 << 29.9 << 10.8 << -1;
+    QTest::newRow("period from") << "2024/03/01" << 24.8 << 29.9 << 19.3 << 0;
+    QTest::newRow("period mark") << "～" << 46.0 << 29.9 << 6.6 << 0;
+    QTest::newRow("period to") << "2024/04/30" << 54.5 << 29.9 << 19.3 << 0;
+    QTest::newRow("print date caption") << "印刷日：" << 251.3 << 29.9 << 13.0 << -1;
+    QTest::newRow("print date") << "2024/05/07" << 266.1 << 29.9 << 19.3 << -1;
+    QTest::newRow("first caption") << "年月日" << 12.1 << 38.4 << 19.3 << 0;
+    QTest::newRow("last caption") << "残高" << 270.4 << 38.4 << 15.1 << 0;
+    QTest::newRow("date of the first row") << "2024/04/01" << 12.1 << 44.9 << 19.3 << -1;
+    QTest::newRow("kind of the first row") << "繰越残高" << 33.3 << 44.9 << 15.1 << -1;
+    QTest::newRow("carried-forward balance") << "¥5,000" << 270.4 << 44.9 << 15.1 << 1;
+    QTest::newRow("credit total of slip 1") << "¥1,000" << 219.6 << 50.7 << 15.1 << 1;
+    QTest::newRow("item of the first line") << "商品1-1" << 62.9 << 56.5 << 48.9 << -1;
+    QTest::newRow("quantity of the first line") << "1.00" << 173.0 << 56.5 << 13.0 << 1;
+}
+
+void TestReportPdf::ledgerTextLandsInItsBoxes()
+{
+    QFETCH(QString, text);
+    QFETCH(qreal, left);
+    QFETCH(qreal, top);
+    QFETCH(qreal, width);
+    QFETCH(int, align);
+    auto ledger = m_fx->ledger(2);
+    auto customer = m_fx->partner(false, "C0001", "青木商店");
+    TLedgerCustomerRptForm rpt(*ledger, *customer);
+    rpt.QRLabelDateFrom.setCaption("2024/03/01");
+    rpt.QRLabelDateTo.setCaption("2024/04/30");
+    rpt.setPrintDate(QDate(2024, 5, 7));
+    const QList<Word> found = words(render(rpt, "ledger.pdf"));
+
+    const Word* w = wordNear(found, text, top);
+    QVERIFY2(w, qPrintable(text));
+    const qreal tolerance = 0.3;
+    QVERIFY2(std::abs(w->mm.top() - top) < tolerance, qPrintable(QString::number(w->mm.top())));
+    if (align < 0)
+        QVERIFY2(std::abs(w->mm.left() - left) < tolerance, qPrintable(QString::number(w->mm.left())));
+    else if (align > 0)
+        QVERIFY2(std::abs(w->mm.right() - (left + width)) < tolerance,
+                 qPrintable(QString::number(w->mm.right())));
+    else
+        QVERIFY2(std::abs(w->mm.center().x() - (left + width / 2)) < tolerance,
+                 qPrintable(QString::number(w->mm.center().x())));
+    // Every word stays inside its box.
+    QVERIFY(w->mm.left() >= left - tolerance && w->mm.right() <= left + width + tolerance);
+}
+
+void TestReportPdf::emptyLayoutsRenderTitleAndHeader_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("lastCaption");
+    QTest::addColumn<qreal>("captionTop");
+    QTest::addColumn<qreal>("pageWidth");
+    QTest::newRow("customer ledger") << int(CustomerLedger) << "顧客元帳"
+                                     << "残高" << 38.4 << 297.0;
+    QTest::newRow("supplier ledger") << int(SupplierLedger) << "仕入先元帳"
+                                     << "支払合計" << 38.4 << 297.0;
+    QTest::newRow("receivable list") << int(ReceivableList) << "売掛残高一覧表"
+                                     << "期間入金合計" << 29.9 << 210.0;
+    QTest::newRow("payable list") << int(PayableList) << "買掛残高一覧表"
+                                  << "期間支払合計" << 29.9 << 210.0;
+}
+
+void TestReportPdf::emptyLayoutsRenderTitleAndHeader()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, title);
+    QFETCH(QString, lastCaption);
+    QFETCH(qreal, captionTop);
+    QFETCH(qreal, pageWidth);
+    std::unique_ptr<Dataset> rows;
+    std::unique_ptr<Dataset> partner;
+    std::unique_ptr<Report> rpt;
+    const bool supplier = kind == SupplierLedger;
+    if (kind == CustomerLedger || kind == SupplierLedger) {
+        rows = m_fx->ledger(0, supplier);
+        rows->close();
+        partner = m_fx->partner(supplier, "S01", "");
+        if (supplier)
+            rpt = std::make_unique<TLedgerSupplierRptForm>(*rows, *partner);
+        else
+            rpt = std::make_unique<TLedgerCustomerRptForm>(*rows, *partner);
+    } else {
+        rows = m_fx->list(kind == PayableList, {});
+        if (kind == PayableList)
+            rpt = std::make_unique<TAccountsPayableListRptForm>(*rows);
+        else
+            rpt = std::make_unique<TAccountsReceivableListRptForm>(*rows);
+    }
+    rpt->setText("QRLabelDateFrom", "2024/04/01");
+    const QString pdf = render(*rpt, "empty.pdf");
+    const QString info = run("pdfinfo", {pdf});
+    QVERIFY(info.contains(QRegularExpression("Pages:\\s+1\\n")));
+    QVERIFY2(
+        info.contains(QRegularExpression(QString("Page size:\\s+%1 x").arg(qRound(pageWidth * 72 / 25.4)))),
+        qPrintable(info));
+
+    const QList<Word> found = words(pdf);
+    const Word* t = wordNear(found, title, 12.1);
+    QVERIFY(t && std::abs(t->mm.left() - 12.1) < 0.3 && std::abs(t->mm.top() - 12.1) < 0.3);
+    const Word* c = wordNear(found, lastCaption, captionTop);
+    QVERIFY(c && std::abs(c->mm.top() - captionTop) < 0.3);
+    // Nothing below the header band.
+    for (const Word& w : found)
+        QVERIFY2(w.mm.top() < captionTop + 4, qPrintable(w.text));
+}
+
+void TestReportPdf::sortedListPrintsTopToBottomInOrder()
+{
+    auto list = m_fx->list(false, {{"C1", "青木商店", "0", "0", "0", "0", "300"},
+                                   {"C2", "井上商事", "0", "0", "0", "0", "-50"},
+                                   {"C3", "上田物産", "0", "0", "0", "0", "1200"}});
+    list->sortBy({{"残高", true}});
+    TAccountsReceivableListRptForm rpt(*list);
+    const QList<Word> found = words(render(rpt, "list.pdf"));
+    // First line at 19.3 + 16.1 + 1.3 mm, then one every 5.8 mm.
+    const QStringList order{"C3", "C1", "C2"};
+    for (int i = 0; i < order.size(); ++i) {
+        const qreal top = 36.7 + 5.8 * i;
+        const Word* w = wordNear(found, order[i], top);
+        QVERIFY(w && std::abs(w->mm.top() - top) < 0.3 && std::abs(w->mm.left() - 10) < 0.3);
+    }
+    const Word* balance = wordNear(found, "¥1,200", 36.7);
+    QVERIFY(balance && std::abs(balance->mm.right() - 198.6) < 0.3);
+}
+
+void TestReportPdf::faceIsEmbedded()
+{
+    auto ledger = m_fx->ledger(1);
+    auto customer = m_fx->partner(false, "C0001", "青木商店");
+    TLedgerCustomerRptForm rpt(*ledger, *customer);
+    const QString out = run("pdffonts", {render(rpt, "fonts.pdf")});
+    const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() >= 3);  // heading, rule, at least one font
+    for (const QString& line : lines.mid(2)) {
+        const QStringList cols = line.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+        QVERIFY2(cols.first().endsWith("IPAPGothic"), qPrintable(line));                 // no fallback face
+        QVERIFY2(cols.size() >= 5 && cols[cols.size() - 5] == "yes", qPrintable(line));  // embedded
+    }
+}
+
+void TestReportPdf::twentyPageLedgerRendersQuickly()
+{
+    // 26 rows on the first landscape page, 28 on each later one: 558 rows fill 20.
+    auto ledger = m_fx->ledger(185);  // 556 rows
+    auto customer = m_fx->partner(false, "C0001", "青木商店");
+    TLedgerCustomerRptForm rpt(*ledger, *customer);
+    rpt.QRLabelDateFrom.setCaption("2024/04/01");
+    rpt.QRLabelDateTo.setCaption("2024/04/30");
+    const QString path = m_dir->filePath("long.pdf");
+
+    QElapsedTimer timer;
+    timer.start();
+    const ReportDocument doc = rpt.paginate();
+    const qint64 laidOut = timer.elapsed();
+    writePdf(doc, path);
+    const qint64 total = timer.elapsed();
+    qInfo("20-page ledger: laid out in %lld ms, PDF written in %lld ms", laidOut, total);
+    QCOMPARE(int(doc.pages.size()), 20);
+    QVERIFY(run("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+20\\n")));
+    QVERIFY2(total < 2000, qPrintable(QString::number(total)));
+
+    // The last page carries the header again and the last line.
+    const QList<Word> found = words(path);
+    QVERIFY(wordNear(found, "顧客元帳", 12.1, 1));
+    QVERIFY(!wordNear(found, "顧客元帳", 12.1, 20));
+    QVERIFY(wordNear(found, "年月日", 29.1, 20));
+    QVERIFY(wordNear(found, "商品185-2", 150, 20));
+}
+
+void TestReportPdf::unwritableFileIsAnError()
+{
+    auto list = m_fx->list(false, {});
+    TAccountsReceivableListRptForm rpt(*list);
+    QVERIFY_THROWS_EXCEPTION(ReportError, writePdf(rpt.paginate(), m_dir->filePath("missing/dir/x.pdf")));
+}
+
+void TestReportPdf::previewShowsEveryPageAndIsReleased()
+{
+    auto ledger = m_fx->ledger(40);  // 121 rows: 5 pages
+    auto customer = m_fx->partner(false, "C0001", "青木商店");
+    TLedgerCustomerRptForm rpt(*ledger, *customer);
+    const int pages = int(rpt.paginate().pages.size());
+    QCOMPARE(pages, 5);
+
+    QPointer<QPrintPreviewDialog> seen;
+    int shownPages = -1;
+    QTimer poll;
+    poll.setInterval(20);
+    int ticks = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = dialog;
+        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+        if (preview && (preview->pageCount() > 0 || ++ticks > 200)) {
+            shownPages = preview->pageCount();
+            dialog->reject();
+        }
+    });
+    poll.start();
+    QWidget owner;
+    const int result = previewReport(&owner, rpt);
+    poll.stop();
+    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(shownPages, pages);
+    QVERIFY(seen.isNull());  // released when it closed
+}
+
+QTEST_MAIN(TestReportPdf)
+#include "tst_reportpdf.moc"
