@@ -33,5 +33,6 @@ public:
     ReportLabel QRLabelDateFrom{*this, QStringLiteral("QRLabelDateFrom")};
     ReportLabel QRLabelDateTo{*this, QStringLiteral("QRLabelDateTo")};
 
+private:
     static ReportLayout buildLayout(const Names& names);
 };

@@ -8,6 +8,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <deque>
 #include <vector>
 
 #include "field.h"
@@ -115,11 +116,13 @@ struct ReportLayout {
     QSizeF paper{210, 297};  // A4, portrait, mm
     QMarginsF margins{10, 10, 10, 10};
     QString drivingDataset;
-    std::vector<ReportBand> bands;
+    // Bands print by kind (title, headers, details and their sub-details, footers),
+    // bands of one kind in the order added. A deque: adding a band leaves the
+    // references to earlier ones valid.
+    std::deque<ReportBand> bands;
 
     QSizeF pageSize() const;  // oriented
     qreal printableWidth() const { return pageSize().width() - margins.left() - margins.right(); }
-    // The band added last is returned; bands print in kind order, details in the order added.
     ReportBand& addBand(BandKind kind, qreal height, BandRule rule = BandRule::None);
     const ReportBand* band(BandKind kind) const;  // the first of that kind
 };

@@ -1,4 +1,5 @@
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -332,21 +333,38 @@ void TestReportPdf::previewShowsEveryPageAndIsReleased()
     TLedgerCustomerRptForm rpt(*ledger, *customer);
     const int pages = int(rpt.paginate().pages.size());
     QCOMPARE(pages, 5);
+    const QString saved = m_dir->filePath("saved.pdf");
 
+    // The user looks at the pages, saves a PDF from the preview, and closes it.
     QPointer<QPrintPreviewDialog> seen;
     int shownPages = -1;
+    int step = 0;
+    int ticks = 0;
     QTimer poll;
     poll.setInterval(20);
-    int ticks = 0;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
+        QWidget* modal = QApplication::activeModalWidget();
+        if (++ticks > 500) {  // ten seconds: give up rather than hang
+            if (modal)
+                modal->close();
             return;
-        seen = dialog;
-        auto* preview = dialog->findChild<QPrintPreviewWidget*>();
-        if (preview && (preview->pageCount() > 0 || ++ticks > 200)) {
-            shownPages = preview->pageCount();
-            dialog->reject();
+        }
+        if (auto* dialog = qobject_cast<QPrintPreviewDialog*>(modal)) {
+            seen = dialog;
+            auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+            if (step == 0 && preview && preview->pageCount() > 0) {
+                shownPages = preview->pageCount();
+                if (auto* save = dialog->findChild<QAction*>("ActionSavePdf"))
+                    QTimer::singleShot(0, save, &QAction::trigger);
+                step = 1;
+            } else if (step == 2) {
+                dialog->reject();
+                step = 3;
+            }
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal); files && step == 1) {
+            files->selectFile(saved);
+            static_cast<QDialog*>(files)->accept();  // as the Save button does
+            step = 2;
         }
     });
     poll.start();
@@ -355,7 +373,9 @@ void TestReportPdf::previewShowsEveryPageAndIsReleased()
     poll.stop();
     QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(shownPages, pages);
+    QCOMPARE(step, 3);
     QVERIFY(seen.isNull());  // released when it closed
+    QVERIFY(run("pdfinfo", {saved}).contains(QRegularExpression("Pages:\\s+5\\n")));
 }
 
 QTEST_MAIN(TestReportPdf)
