@@ -170,14 +170,19 @@ bool FunctionWindow::eventFilter(QObject* watched, QEvent* event)
 
 bool FunctionWindow::handleEnter(QObject* watched, QKeyEvent* event)
 {
-    if (!m_enterAsTab || (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter))
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
         return false;
     // Only the copy delivered to the focused widget: what that widget ignores
     // travels on to its parents and must not move the focus a second time.
     QWidget* focused = QApplication::focusWidget();
     if (!focused || watched != focused || focused->window() != this)
         return false;
-    if (isPushButton(focused) || isExempt(focused))
+    if (isPushButton(focused)) {
+        // Enter presses a focused button, also where no button is the default.
+        static_cast<QAbstractButton*>(focused)->click();
+        return true;
+    }
+    if (!m_enterAsTab || isExempt(focused))
         return false;
     focusNextChild();
     return true;

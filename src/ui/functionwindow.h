@@ -96,7 +96,8 @@ protected:
     // Adds the status bar whose first panel shows "編集中" while editing.
     void showEditingStatus();
 
-    // Enter moves the focus on like Tab (never on a push button). A window that
+    // Enter moves the focus on like Tab; on a push button it presses the button
+    // (in every window, as buttons take no default role here). A window that
     // uses Enter itself turns this off as a whole; a widget (a grid that posts its
     // row on Enter) is exempted together with its children.
     void setEnterAsTab(bool on) { m_enterAsTab = on; }

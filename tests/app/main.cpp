@@ -1,0 +1,15 @@
+#include "guardedapplication.h"
+#include "uifont.h"
+
+int runMainFormTests(int argc, char** argv);
+int runAboutDialogTests(int argc, char** argv);
+
+int main(int argc, char** argv)
+{
+    GuardedApplication app(argc, argv);
+    QApplication::setFont(uiFont());
+    int failed = 0;
+    failed += runMainFormTests(argc, argv);
+    failed += runAboutDialogTests(argc, argv);
+    return failed;
+}
