@@ -88,8 +88,6 @@ const Menu Menus[] = {
     {"mnuSetting", u"環境設定(&S)", {"ActionInputCompany", "ActionInputTax"}},
 };
 
-const Column Columns[] = {{u"名前", 200}, {u"説明", 350}};
-
 }  // namespace
 
 std::span<const Entry> entries()
@@ -105,11 +103,6 @@ std::span<const Page> pages()
 std::span<const Menu> menus()
 {
     return Menus;
-}
-
-std::span<const Column> listColumns()
-{
-    return Columns;
 }
 
 const Entry* findByCaption(const QString& caption)

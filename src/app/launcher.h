@@ -44,11 +44,4 @@ std::span<const Menu> menus();
 const Entry* findByCaption(const QString& caption);
 const Entry* findByAction(const QString& actionName);
 
-// Columns of the list views' report view, which the program never selects.
-struct Column {
-    const char16_t* title;
-    int width;
-};
-std::span<const Column> listColumns();
-
 }  // namespace Launcher
