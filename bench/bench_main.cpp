@@ -9,6 +9,7 @@
 #include <exception>
 #include <string>
 
+#include "cases_accounts.h"
 #include "connection.h"
 #include "datacases.h"
 #include "harness.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv)
         const BenchContext context = BenchContext::choose(path);
         BenchSuite suite;
         addDataCases(suite, context);
+        addAccountsCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());

@@ -12,6 +12,14 @@ namespace {
 
 constexpr int kMaxNotifyDepth = 64;
 
+// Columns the database keeps itself (a slip's total, maintained by triggers on
+// its lines). A dataset reads them but never writes them, and does not count a
+// change to them as another connection's edit of the row.
+bool isDerivedColumn(const QString& name)
+{
+    return name == QStringLiteral("伝票合計");
+}
+
 QString quoted(const QString& identifier)
 {
     QString text = identifier;
@@ -575,7 +583,7 @@ void Dataset::loadTargetColumns()
     m_targetColumns.clear();
     for (const QString& name : tableColumns) {
         const int column = m_shape->column(name);
-        if (column >= 0)
+        if (column >= 0 && !isDerivedColumn(name))
             m_targetColumns.push_back(column);
     }
     for (const QString& k : m_key) {

@@ -145,10 +145,12 @@ CREATE TABLE t_売上 (
                        AND datetime(売上年月日, '+0 days') = 売上年月日)),
     売上区分コード TEXT CHECK (length(売上区分コード) <= 2),
     顧客コード     TEXT CHECK (length(顧客コード) <= 13),
-    担当者コード   TEXT CHECK (length(担当者コード) <= 2)
+    担当者コード   TEXT CHECK (length(担当者コード) <= 2),
+    -- kept by the triggers on the lines; the program never writes it
+    伝票合計       CURRENCY NOT NULL DEFAULT 0 CHECK (typeof(伝票合計) = 'integer')
 );
 CREATE INDEX ix_t_売上_売上年月日 ON t_売上 (売上年月日);
-CREATE INDEX ix_t_売上_顧客コード_売上年月日 ON t_売上 (顧客コード, 売上年月日);
+CREATE INDEX ix_t_売上_顧客コード_売上年月日 ON t_売上 (顧客コード, 売上年月日, 売上区分コード, 伝票合計);
 
 -- Line tables are WITHOUT ROWID: the rows are stored in (伝票番号, 明細番号)
 -- order, so a slip's lines are read from one place without a detour through a
@@ -187,10 +189,12 @@ CREATE TABLE t_仕入 (
                        AND datetime(仕入年月日, '+0 days') = 仕入年月日)),
     仕入区分コード TEXT CHECK (length(仕入区分コード) <= 2),
     仕入先コード   TEXT CHECK (length(仕入先コード) <= 13),
-    担当者コード   TEXT CHECK (length(担当者コード) <= 2)
+    担当者コード   TEXT CHECK (length(担当者コード) <= 2),
+    -- kept by the triggers on the lines; the program never writes it
+    伝票合計       CURRENCY NOT NULL DEFAULT 0 CHECK (typeof(伝票合計) = 'integer')
 );
 CREATE INDEX ix_t_仕入_仕入年月日 ON t_仕入 (仕入年月日);
-CREATE INDEX ix_t_仕入_仕入先コード_仕入年月日 ON t_仕入 (仕入先コード, 仕入年月日);
+CREATE INDEX ix_t_仕入_仕入先コード_仕入年月日 ON t_仕入 (仕入先コード, 仕入年月日, 仕入区分コード, 伝票合計);
 
 CREATE TABLE t_仕入明細 (
     伝票番号       INTEGER NOT NULL CHECK (伝票番号 BETWEEN -2147483648 AND 2147483647),
@@ -219,10 +223,12 @@ CREATE TABLE t_入金 (
                    AND date(入金年月日, '+0 days') = 入金年月日
                 OR 入金年月日 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]'
                    AND datetime(入金年月日, '+0 days') = 入金年月日)),
-    顧客コード TEXT CHECK (length(顧客コード) <= 13)
+    顧客コード TEXT CHECK (length(顧客コード) <= 13),
+    -- kept by the triggers on the lines; the program never writes it
+    伝票合計       CURRENCY NOT NULL DEFAULT 0 CHECK (typeof(伝票合計) = 'integer')
 );
 CREATE INDEX ix_t_入金_入金年月日 ON t_入金 (入金年月日);
-CREATE INDEX ix_t_入金_顧客コード_入金年月日 ON t_入金 (顧客コード, 入金年月日);
+CREATE INDEX ix_t_入金_顧客コード_入金年月日 ON t_入金 (顧客コード, 入金年月日, 伝票合計);
 
 CREATE TABLE t_入金明細 (
     伝票番号   INTEGER NOT NULL CHECK (伝票番号 BETWEEN -2147483648 AND 2147483647),
@@ -242,10 +248,12 @@ CREATE TABLE t_支払 (
                      AND date(支払年月日, '+0 days') = 支払年月日
                   OR 支払年月日 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]'
                      AND datetime(支払年月日, '+0 days') = 支払年月日)),
-    仕入先コード TEXT CHECK (length(仕入先コード) <= 13)
+    仕入先コード TEXT CHECK (length(仕入先コード) <= 13),
+    -- kept by the triggers on the lines; the program never writes it
+    伝票合計       CURRENCY NOT NULL DEFAULT 0 CHECK (typeof(伝票合計) = 'integer')
 );
 CREATE INDEX ix_t_支払_支払年月日 ON t_支払 (支払年月日);
-CREATE INDEX ix_t_支払_仕入先コード_支払年月日 ON t_支払 (仕入先コード, 支払年月日);
+CREATE INDEX ix_t_支払_仕入先コード_支払年月日 ON t_支払 (仕入先コード, 支払年月日, 伝票合計);
 
 CREATE TABLE t_支払明細 (
     伝票番号   INTEGER NOT NULL CHECK (伝票番号 BETWEEN -2147483648 AND 2147483647),
@@ -268,9 +276,9 @@ CREATE TABLE t_支払明細 (
 -- of 1e-8 and is rescaled to 1e-4 rounding halves away from zero (integer
 -- division truncates toward zero), exactly as Money::operator* rounds.
 --
--- 伝票合計 is a correlated sub-query over the lines' key rather than a joined
--- GROUP BY: a filter on the view's date or partner then reaches the header's
--- index, and only the selected slips' lines are read.
+-- 伝票合計 is the total kept on the header by the triggers below, so a filter on
+-- the view's date or partner reads headers (or only the partner index, which
+-- carries class and total) and never a slip's lines.
 
 CREATE VIEW v_売上明細 AS
 SELECT d.伝票番号,
@@ -299,12 +307,7 @@ SELECT h.伝票番号,
        h.顧客コード,
        m.顧客名,
        h.担当者コード,
-       IFNULL((SELECT SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                               THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                               ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                          END)
-               FROM t_売上明細 AS d
-               WHERE d.伝票番号 = h.伝票番号), 0) AS 伝票合計
+       h.伝票合計
 FROM t_売上 AS h
 LEFT JOIN m_売上区分 AS k ON k.売上区分コード = h.売上区分コード
 LEFT JOIN m_顧客 AS m ON m.顧客コード = h.顧客コード;
@@ -338,12 +341,7 @@ SELECT h.伝票番号,
        h.仕入先コード,
        m.仕入先名,
        h.担当者コード,
-       IFNULL((SELECT SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                               THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                               ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                          END)
-               FROM t_仕入明細 AS d
-               WHERE d.伝票番号 = h.伝票番号), 0) AS 伝票合計
+       h.伝票合計
 FROM t_仕入 AS h
 LEFT JOIN m_仕入区分 AS k ON k.仕入区分コード = h.仕入区分コード
 LEFT JOIN m_仕入先 AS m ON m.仕入先コード = h.仕入先コード;
@@ -363,7 +361,7 @@ SELECT h.伝票番号,
        h.入金年月日,
        h.顧客コード,
        m.顧客名,
-       IFNULL((SELECT SUM(d.金額) FROM t_入金明細 AS d WHERE d.伝票番号 = h.伝票番号), 0) AS 伝票合計
+       h.伝票合計
 FROM t_入金 AS h
 LEFT JOIN m_顧客 AS m ON m.顧客コード = h.顧客コード;
 
@@ -382,9 +380,126 @@ SELECT h.伝票番号,
        h.支払年月日,
        h.仕入先コード,
        m.仕入先名,
-       IFNULL((SELECT SUM(d.金額) FROM t_支払明細 AS d WHERE d.伝票番号 = h.伝票番号), 0) AS 伝票合計
+       h.伝票合計
 FROM t_支払 AS h
 LEFT JOIN m_仕入先 AS m ON m.仕入先コード = h.仕入先コード;
+
+
+------------------------------------------------------------------------------
+-- Slip totals kept on the headers
+------------------------------------------------------------------------------
+-- Every change to a slip's lines recomputes the slip's 伝票合計 from all its lines
+-- (the sum of each line's 税込合計, or of 金額): recomputed, never adjusted, so it
+-- cannot drift from the lines. A line moved to another slip updates both. A slip
+-- whose total would overflow fails the line's write (SUM raises on overflow).
+
+CREATE TRIGGER tr_t_売上明細_insert AFTER INSERT ON t_売上明細 BEGIN
+    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_売上明細_delete AFTER DELETE ON t_売上明細 BEGIN
+    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_売上明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_売上明細_update AFTER UPDATE ON t_売上明細 BEGIN
+    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_売上明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_仕入明細_insert AFTER INSERT ON t_仕入明細 BEGIN
+    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_仕入明細_delete AFTER DELETE ON t_仕入明細 BEGIN
+    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_仕入明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_仕入明細_update AFTER UPDATE ON t_仕入明細 BEGIN
+    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
+                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
+                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
+                END), 0)
+                FROM t_仕入明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_入金明細_insert AFTER INSERT ON t_入金明細 BEGIN
+    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_入金明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_入金明細_delete AFTER DELETE ON t_入金明細 BEGIN
+    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_入金明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_入金明細_update AFTER UPDATE ON t_入金明細 BEGIN
+    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_入金明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_入金明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_支払明細_insert AFTER INSERT ON t_支払明細 BEGIN
+    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_支払明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_支払明細_delete AFTER DELETE ON t_支払明細 BEGIN
+    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_支払明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号;
+END;
+
+CREATE TRIGGER tr_t_支払明細_update AFTER UPDATE ON t_支払明細 BEGIN
+    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_支払明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
+    WHERE 伝票番号 = NEW.伝票番号;
+    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
+                FROM t_支払明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
+    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
+END;
 
 ------------------------------------------------------------------------------
 -- Fixed rows

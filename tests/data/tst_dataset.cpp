@@ -87,6 +87,7 @@ private slots:
     void conflictWithAnotherConnection();
     void deleteConflicts();
     void keylessSingleRowTable();
+    void slipTotalIsTheDatabasesOwn();
 
 private:
     TestDb* m_db = nullptr;
@@ -725,6 +726,26 @@ void TestDataset::keylessSingleRowTable()
     QCOMPARE(scalar(*m_c, "SELECT 会社名 || 住所 || 郵便番号 FROM m_自社情報").toString(),
              QStringLiteral("株式会社テスト東京都1234567"));
     QCOMPARE(scalar(*m_c, "SELECT count(*) FROM m_自社情報").toInt(), 1);
+}
+
+void TestDataset::slipTotalIsTheDatabasesOwn()
+{
+    // The header is read, its lines change the kept total, and the header is still
+    // written without a conflict; a new header is written without the total.
+    Dataset header(*m_c, "SELECT * FROM t_売上 WHERE 伝票番号 = 1");
+    header.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    header.open();
+    header.append();
+    header.setValue("伝票番号", 1);
+    header.post();
+    m_db->exec("INSERT INTO t_売上明細 (伝票番号, 明細番号, 単価, 数量) VALUES (1, 1, 1000000, 20000)");
+    header.edit();
+    header.setValue("売上区分コード", "20");
+    header.post();
+    QCOMPARE(scalar(*m_c, "SELECT 売上区分コード || ':' || 伝票合計 FROM t_売上").toString(),
+             QStringLiteral("20:2000000"));
+    header.remove();
+    QCOMPARE(scalar(*m_c, "SELECT count(*) FROM t_売上明細").toInt(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDataset)
