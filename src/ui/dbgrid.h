@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QTableView>
+
+#include <functional>
+
+#include "datasetmodel.h"
+
+class Dataset;
+class RowRef;
+
+// A read-only grid over a dataset: one row per visible row of the dataset, the
+// declared columns (title, width, alignment, display format), and a current
+// row that follows the dataset's cursor both ways: moving the dataset moves the
+// grid, and moving in the grid (keys, mouse) moves the dataset.
+//
+//     GridLedger->setDataset(LedgerDataSet, {
+//         {"表示用年月日", "年月日", 65, Qt::AlignLeft | Qt::AlignVCenter, DisplayFormat::Date},
+//         {"残高", "売掛残高", 62, Qt::AlignRight | Qt::AlignVCenter, DisplayFormat::Money}, ...});
+//     GridLedger->setRowPainter([](const RowRef& row, int) -> QVariant { ... });
+//     connect(GridLedger, &DbGrid::rowActivated, this, [this] { ... ActionDispDetail ... });
+//
+// The grid selects whole rows unless told otherwise. A header click sorts the
+// held rows of the dataset where the window allows it (setSortable), so what is
+// printed follows what is shown; opening the dataset again shows the query's
+// order. Double-click on a row, or Enter, sends rowActivated; in a window with
+// Enter as Tab the window exempts the grid for Enter to reach it.
+class DbGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit DbGrid(QWidget* parent = nullptr);
+
+    // Shows `dataset` with `columns`. The grid owns the model; calling this
+    // again replaces it.
+    DatasetModel* setDataset(Dataset& dataset, QList<ColumnSpec> columns);
+    DatasetModel* datasetModel() const { return m_model; }
+    Dataset* dataset() const;
+
+    void setWholeRowSelection(bool on);
+    void setSortable(bool on);
+    bool isSortable() const { return m_sortable; }
+    // The background of a row (QColor or QBrush), or an invalid QVariant for none.
+    void setRowPainter(std::function<QVariant(const RowRef& row, int rowIndex)> painter);
+    void setColumnVisible(const QString& field, bool visible);
+
+signals:
+    // A double-click on a row, or Enter on the current row. Not sent without a row.
+    void rowActivated(int row);
+
+protected:
+    // Keeps the grid's current row on the dataset's current row.
+    void followDataset();
+    // The columns changed (a new model, a column shown or hidden): widths, delegates.
+    virtual void columnsChanged();
+    virtual void onEditRejected(const QString& message);
+    void reportLater(const QString& message);
+    void reportNow(const QString& message);
+    int firstVisibleColumn() const;
+
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+    // While the grid itself changes the dataset (a post, an append), the
+    // selection's reactions to rows appearing and disappearing must not move
+    // the dataset's cursor again.
+    struct Busy {
+        explicit Busy(DbGrid* grid) : m_grid(grid) { ++m_grid->m_busy; }
+        ~Busy() { --m_grid->m_busy; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+        DbGrid* m_grid;
+    };
+    // Around the user's own navigation: only then does a change of the grid's
+    // current row move the dataset.
+    struct UserMove {
+        explicit UserMove(DbGrid* grid) : m_grid(grid), m_was(grid->m_userMoving)
+        {
+            m_grid->m_userMoving = true;
+        }
+        ~UserMove() { m_grid->m_userMoving = m_was; }
+        UserMove(const UserMove&) = delete;
+        UserMove& operator=(const UserMove&) = delete;
+        DbGrid* m_grid;
+        bool m_was;
+    };
+
+private:
+    void sortByHeader(int section, Qt::SortOrder order);
+
+    DatasetModel* m_model = nullptr;
+    QMetaObject::Connection m_cursorLink;
+    bool m_wholeRow = true;
+    bool m_sortable = false;
+    bool m_sorting = false;
+    bool m_following = false;
+    bool m_userMoving = false;
+    int m_busy = 0;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+
+#include "connection.h"
+#include "statement.h"
+
+// Shows `window` and makes it the active window, as a window manager would, so
+// that focus changes deliver their events.
+inline bool showActive(QWidget* window)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+// Text as a Japanese input method delivers it: one committed string.
+inline void typeCommitted(QWidget* target, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(target, &event);
+}
+
+// Keys to whatever has the focus now: the first key typed into a grid opens a
+// cell editor, which takes the next ones.
+inline void typeKeys(const QString& ascii)
+{
+    for (const QChar c : ascii)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+inline void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+// The rows of a query as "a|b|c" texts (NULL as "-"), read on a connection of its own.
+inline QStringList rowsOf(const QString& path, const QString& sql)
+{
+    Connection connection(path);
+    Statement st(connection, sql);
+    QStringList rows;
+    while (st.step()) {
+        QStringList cells;
+        for (int c = 0; c < st.columnCount(); ++c)
+            cells << (st.isNull(c) ? QStringLiteral("-") : st.value(c).toString());
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
