@@ -1,6 +1,6 @@
 // corvinta-bench DB.mdb [--reps N] [--filter TEXT] [--list]: times the program's
 // ways of reading the database against the plain SQL for the same numbers.
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <sqlite3.h>
 
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cases_accounts.h"
+#include "cases_reports.h"
 #include "connection.h"
 #include "datacases.h"
 #include "harness.h"
@@ -36,7 +37,11 @@ long long rows(Connection& c, const char* table)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The report cases lay out text with the print face and write PDF files,
+    // which needs a GUI application; without a display it runs offscreen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QString path;
     int reps = 15;
     std::string filter;
@@ -68,6 +73,7 @@ int main(int argc, char** argv)
         BenchSuite suite;
         addDataCases(suite, context);
         addAccountsCases(suite, context);
+        addReportCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());

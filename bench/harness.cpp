@@ -1,7 +1,10 @@
 #include "harness.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
 
 BenchTiming BenchSuite::measure(const BenchFn& fn, int reps)
 {
@@ -87,4 +90,25 @@ void BenchSuite::print(std::FILE* out, const std::vector<BenchResult>& results)
         if (r.baseline)
             row("    " + r.baselineName, *r.baseline, {});
     }
+}
+
+void requirePlan(sqlite3_stmt* stmt, const std::vector<std::string>& uses,
+                 const std::vector<std::string>& avoids)
+{
+    const std::string sql = std::string("EXPLAIN QUERY PLAN ") + sqlite3_sql(stmt);
+    sqlite3* db = sqlite3_db_handle(stmt);
+    sqlite3_stmt* explain = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &explain, nullptr) != SQLITE_OK)
+        throw std::runtime_error(std::string(sqlite3_errmsg(db)) + ": " + sql);
+    std::string plan;
+    while (sqlite3_step(explain) == SQLITE_ROW)
+        plan += std::string(reinterpret_cast<const char*>(sqlite3_column_text(explain, 3))) + "\n";
+    sqlite3_finalize(explain);
+    for (const std::string& fragment : uses)
+        if (plan.find(fragment) == std::string::npos)
+            throw std::runtime_error("the plan does not use " + fragment + ":\n" + plan + "for " +
+                                     sqlite3_sql(stmt));
+    for (const std::string& fragment : avoids)
+        if (plan.find(fragment) != std::string::npos)
+            throw std::runtime_error("the plan has " + fragment + ":\n" + plan + "for " + sqlite3_sql(stmt));
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3_stmt;
+
 // One measured operation. It returns a checksum of what it read (a sum of
 // amounts, a row count), so that a case and its baseline are seen to produce
 // the same numbers before their times are compared.
@@ -57,3 +59,10 @@ public:
 private:
     std::vector<BenchCase> m_cases;
 };
+
+// Throws unless the plan of `stmt` (EXPLAIN QUERY PLAN on its own connection)
+// names every fragment of `uses` and none of `avoids`: a baseline that quietly
+// lost its index after a schema change would otherwise be measured as the
+// fastest SQL.
+void requirePlan(sqlite3_stmt* stmt, const std::vector<std::string>& uses,
+                 const std::vector<std::string>& avoids = {});
