@@ -13,6 +13,7 @@
 #include "errorreport.h"
 #include "pendinginputguard.h"
 #include "picklistcelldelegate.h"
+#include "rowindicator.h"
 
 namespace {
 
@@ -46,6 +47,10 @@ DbEditGrid::DbEditGrid(QWidget* parent)
                     QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     setTabKeyNavigation(true);
     setItemDelegate(m_textDelegate);
+    auto* indicator = new RowIndicator(this);
+    indicator->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    setVerticalHeader(indicator);
+    indicator->show();
     // An F-key action or a click on a button writes the open cell first.
     new PendingInputGuard(this, [this] { return commitCell(Report::Later); });
 }
@@ -84,6 +89,20 @@ int DbEditGrid::maxLengthOf(int modelColumn) const
 void DbEditGrid::columnsChanged()
 {
     DbGrid::columnsChanged();
+    if (dataset() != m_watched) {
+        // The row indicator follows the current row and its state.
+        for (const auto& link : std::as_const(m_indicatorLinks))
+            disconnect(link);
+        m_indicatorLinks.clear();
+        m_watched = dataset();
+        if (m_watched) {
+            QWidget* indicator = verticalHeader()->viewport();
+            m_indicatorLinks << connect(m_watched, &Dataset::stateChanged, indicator,
+                                        qOverload<>(&QWidget::update))
+                             << connect(m_watched, &Dataset::currentChanged, indicator,
+                                        qOverload<>(&QWidget::update));
+        }
+    }
     const int count = datasetModel() ? datasetModel()->columnCount() : 0;
     for (int c = 0; c < qMax(count, m_delegatedColumns); ++c) {
         CellDelegate* delegate = nullptr;
@@ -465,7 +484,9 @@ bool DbEditGrid::editorKey(QWidget* editor, QKeyEvent* event)
 
 QModelIndex DbEditGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
-    if (!isOpen())
+    // The view also asks where to go when it merely gets the focus: only the
+    // user's keys append, post or drop rows.
+    if (!isOpen() || !isUserMoving())
         return DbGrid::moveCursor(action, modifiers);
     if (dataset()->count() == 0) {
         if (action == MoveDown || action == MoveNext)

@@ -126,6 +126,8 @@ private:
     CellDelegate* m_dateDelegate;
     CellDelegate* m_ellipsisDelegate;
     int m_delegatedColumns = 0;
+    Dataset* m_watched = nullptr;
+    QList<QMetaObject::Connection> m_indicatorLinks;
     QPointer<QWidget> m_editor;
     bool m_committing = false;
     QString m_refusal;

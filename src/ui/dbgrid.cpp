@@ -21,9 +21,12 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    // The model's size hint for a title gives only its width (the height is 0),
+    // which would fold the titles away.
+    horizontalHeader()->setMinimumHeight(horizontalHeader()->fontMetrics().height() + 8);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
-    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, &DbGrid::sortByHeader);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DbGrid::sortByHeader);
 }
 
 DatasetModel* DbGrid::setDataset(Dataset& dataset, QList<ColumnSpec> columns)
@@ -34,11 +37,8 @@ DatasetModel* DbGrid::setDataset(Dataset& dataset, QList<ColumnSpec> columns)
     setModel(m_model);
     delete old;
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        if (!m_sorting) {
-            // Opened again: the rows are in the query's order.
-            const QSignalBlocker quiet(horizontalHeader());
-            horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-        }
+        if (!m_sorting)
+            showSortIndicator(-1, Qt::AscendingOrder);  // opened again: the query's order
         columnsChanged();
         followDataset();
     });
@@ -66,10 +66,17 @@ void DbGrid::setSortable(bool on)
     m_sortable = on;
     if (m_model)
         m_model->setSortable(on);
-    const QSignalBlocker quiet(horizontalHeader());
     horizontalHeader()->setSectionsClickable(on);
     horizontalHeader()->setSortIndicatorShown(on);
-    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    showSortIndicator(-1, Qt::AscendingOrder);
+}
+
+void DbGrid::showSortIndicator(int section, Qt::SortOrder order)
+{
+    m_sortSection = section;
+    m_sortOrder = order;
+    const QSignalBlocker quiet(horizontalHeader());
+    horizontalHeader()->setSortIndicator(section, order);
 }
 
 void DbGrid::setRowPainter(std::function<QVariant(const RowRef&, int)> painter)
@@ -143,13 +150,18 @@ void DbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     }
 }
 
-void DbGrid::sortByHeader(int section, Qt::SortOrder order)
+void DbGrid::sortByHeader(int section)
 {
     if (!m_model || !m_sortable || section < 0)
         return;
+    // A first click sorts ascending, whatever the style's habit; the next one turns it round.
+    const Qt::SortOrder order = section == m_sortSection && m_sortOrder == Qt::AscendingOrder
+                                    ? Qt::DescendingOrder
+                                    : Qt::AscendingOrder;
     m_sorting = true;
     m_model->sort(section, order);
     m_sorting = false;
+    showSortIndicator(section, order);
 }
 
 void DbGrid::onEditRejected(const QString& message)

@@ -57,6 +57,8 @@ protected:
     void reportLater(const QString& message);
     void reportNow(const QString& message);
     int firstVisibleColumn() const;
+    // Inside the user's own navigation (a key, the mouse).
+    bool isUserMoving() const { return m_userMoving; }
 
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -89,13 +91,16 @@ protected:
     };
 
 private:
-    void sortByHeader(int section, Qt::SortOrder order);
+    void sortByHeader(int section);
+    void showSortIndicator(int section, Qt::SortOrder order);
 
     DatasetModel* m_model = nullptr;
     QMetaObject::Connection m_cursorLink;
     bool m_wholeRow = true;
     bool m_sortable = false;
     bool m_sorting = false;
+    int m_sortSection = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_following = false;
     bool m_userMoving = false;
     int m_busy = 0;

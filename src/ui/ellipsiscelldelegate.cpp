@@ -34,13 +34,13 @@ void EllipsisCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
 bool EllipsisCellDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
                                        const QStyleOptionViewItem& option, const QModelIndex& index)
 {
-    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) &&
-        index == grid()->currentIndex()) {
+    // The view hands the release of a click on the current cell to the delegate
+    // before it would open the cell; the press goes on as usual.
+    if (event->type() == QEvent::MouseButtonRelease && index == grid()->currentIndex()) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             buttonRect(option.rect).contains(mouse->position().toPoint())) {
-            if (event->type() == QEvent::MouseButtonRelease)
-                grid()->clickEllipsis(index);
+            grid()->clickEllipsis(index);
             return true;
         }
     }

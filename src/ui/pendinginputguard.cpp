@@ -47,6 +47,9 @@ bool PendingInputGuard::isWindowShortcut(const QKeyEvent* event) const
     QList<QAction*> actions = window->actions();
     actions += window->findChildren<QAction*>();
     for (const QAction* action : std::as_const(actions)) {
+        // Closing drops unsaved input anyway: a refused value must not hold it up.
+        if (action->objectName() == u"ActionClose")
+            continue;
         for (const QKeySequence& key : action->shortcuts())
             if (key.matches(pressed) == QKeySequence::ExactMatch)
                 return true;

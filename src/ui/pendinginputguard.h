@@ -17,7 +17,8 @@ class QWidget;
 // before a key that is the shortcut of one of the window's actions, and before a
 // mouse press on another widget of the window, it calls `commit`. When `commit`
 // refuses the value (returns false), the key or press is swallowed: the action
-// does not run on a value the user has just been told is wrong.
+// does not run on a value the user has just been told is wrong. The close
+// action ("ActionClose") is left alone: closing drops unsaved input anyway.
 class PendingInputGuard : public QObject {
     Q_OBJECT
 

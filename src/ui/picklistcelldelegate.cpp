@@ -1,9 +1,16 @@
 #include "picklistcelldelegate.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 
 #include "dataset.h"
 #include "dbeditgrid.h"
+
+namespace {
+
+const char* const Typing = "corvintaTyping";
+
+}  // namespace
 
 PickListCellDelegate::PickListCellDelegate(DbEditGrid* grid, PickListSource source, QString targetField)
     : CellDelegate(grid), m_source(std::move(source)), m_target(std::move(targetField))
@@ -27,9 +34,24 @@ QWidget* PickListCellDelegate::makeEditor(QWidget* parent, const QModelIndex&) c
     auto* combo = new QComboBox(parent);
     combo->setFrame(false);
     PickListSource::fill(*combo, m_source.items());
-    // A choice is written at once, as in a pick list field.
-    connect(combo, &QComboBox::activated, grid(), [grid = grid()] { grid->commitCell(); });
+    connect(combo, &QComboBox::activated, grid(), [grid = grid(), combo] {
+        if (!combo->property(Typing).toBool())
+            grid->commitCell();
+    });
     return combo;
+}
+
+bool PickListCellDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    // Whether the entry is being chosen by typing its first characters.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        object->setProperty(Typing, !key->text().isEmpty() && key->text().at(0).isPrint() &&
+                                        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)));
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        object->setProperty(Typing, false);
+    }
+    return CellDelegate::eventFilter(object, event);
 }
 
 void PickListCellDelegate::showValue(QWidget* editor, const QModelIndex& index) const

@@ -6,8 +6,10 @@
 // A drop-down cell: choosing an entry (code and name) writes its code into the
 // row's `targetField` at once. The column may show that code field itself (the
 // cell then shows code and name) or a looked-up display field of the dataset
-// (the item category "0001 食品"). Alt+Down (or F4) opens the list, typing the
-// first characters of an entry chooses it.
+// (the item category "0001 食品"). Alt+Down (or F4) opens the list, and a
+// choice made in it is written at once; typing the first characters of an entry
+// chooses it, written when the cell is confirmed or left (so typing "0002" does
+// not write "0001" on the way).
 class PickListCellDelegate : public CellDelegate {
     Q_OBJECT
 
@@ -15,6 +17,7 @@ public:
     PickListCellDelegate(DbEditGrid* grid, PickListSource source, QString targetField);
 
 protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
     QWidget* makeEditor(QWidget* parent, const QModelIndex& index) const override;
     void showValue(QWidget* editor, const QModelIndex& index) const override;

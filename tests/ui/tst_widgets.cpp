@@ -1,4 +1,6 @@
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
 #include <QDialog>
 #include <QSignalSpy>
 #include <QTest>
@@ -65,6 +67,7 @@ private slots:
     void textFieldShowsTheRowAndWritesWhenLeft();
     void textFieldEnterEscapeAndEmptyText();
     void textFieldLimitedToColumnWidth();
+    void textFieldWithADropDownList();
     void programmaticAssignmentsDoNotEcho();
     void codeFieldTextPutInByWindowIsStoredOnLeaving();
     void actionKeyAndFocuslessButtonStoreTheTypedValue();
@@ -190,6 +193,30 @@ void TestWidgets::textFieldLimitedToColumnWidth()
     code->selectAll();
     QTest::keyClicks(code, "12345");
     QCOMPARE(code->text(), QStringLiteral("12"));
+}
+
+void TestWidgets::textFieldWithADropDownList()
+{
+    Dataset ds(*m_c, "SELECT * FROM m_担当者 ORDER BY 担当者コード");
+    Form form;
+    auto* unit = form.add(new DbEdit);
+    form.finish();
+    unit->setDropDownList({"個", "本", "箱"});
+    unit->bind(ds, "担当者名", 8);
+    ds.open();
+    QVERIFY(showActive(&form));
+    unit->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(unit, Qt::Key_Down, Qt::AltModifier);
+    QAbstractItemView* list = unit->completer()->popup();
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->model()->rowCount(), 3);  // all of them, whatever is typed
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(unit->text(), QStringLiteral("本"));
+    // Enter in the list is Enter in the field: the entry is stored.
+    QCOMPARE(ds.field("担当者名").asText(), QStringLiteral("本"));
+    QVERIFY(unit->hasFocus());
 }
 
 void TestWidgets::programmaticAssignmentsDoNotEcho()

@@ -18,12 +18,15 @@ inline bool showActive(QWidget* window)
     return QTest::qWaitForWindowActive(window);
 }
 
-// Text as a Japanese input method delivers it: one committed string.
+// Text as a Japanese input method delivers it: the reading being composed,
+// then the committed string.
 inline void typeCommitted(QWidget* target, const QString& text)
 {
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QApplication::sendEvent(target, &event);
+    QInputMethodEvent composing(text, {});
+    QApplication::sendEvent(target, &composing);
+    QInputMethodEvent committed;
+    committed.setCommitString(text);
+    QApplication::sendEvent(target, &committed);
 }
 
 // Keys to whatever has the focus now: the first key typed into a grid opens a

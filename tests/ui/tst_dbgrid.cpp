@@ -1,0 +1,199 @@
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "connection.h"
+#include "dataset.h"
+#include "dbgrid.h"
+#include "testdb.h"
+#include "widgettesthelp.h"
+
+// The read-only grid of the ledgers, lists and lookup dialogs.
+class TestDbGrid : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void currentRowFollowsTheDatasetBothWays();
+    void columnsTakeTheirDeclaredWidths();
+    void headerClickSortsTheHeldRows();
+    void headerClickSortsOnlyWhereAllowed();
+    void rowsPaintedByTheWindow();
+    void doubleClickAndEnterActivateARow();
+    void selectionOfWholeRowsOrCells();
+
+private:
+    QStringList codes() const;
+
+    TestDb* m_db = nullptr;
+    Connection* m_c = nullptr;
+    Dataset* m_ds = nullptr;
+    DbGrid* m_grid = nullptr;
+    QAbstractItemModelTester* m_tester = nullptr;
+};
+
+void TestDbGrid::init()
+{
+    m_db = new TestDb;
+    m_c = new Connection(m_db->path());
+    m_ds = new Dataset(*m_c, "SELECT * FROM m_単位 ORDER BY 単位コード");
+    m_grid = new DbGrid;
+    m_grid->resize(300, 400);
+    m_grid->setDataset(
+        *m_ds, {
+                   {"単位コード", "コード", 51, Qt::AlignRight | Qt::AlignVCenter, DisplayFormat::Integer},
+                   {"単位", "単位", 95},
+               });
+    m_tester = new QAbstractItemModelTester(m_grid->datasetModel(),
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
+    m_ds->open();
+}
+
+void TestDbGrid::cleanup()
+{
+    delete m_tester;
+    delete m_grid;
+    delete m_ds;
+    delete m_c;
+    delete m_db;
+}
+
+QStringList TestDbGrid::codes() const
+{
+    QStringList result;
+    for (int row = 0; row < m_ds->count(); ++row)
+        result << m_ds->fieldAt(row, "単位コード").asText();
+    return result;
+}
+
+void TestDbGrid::currentRowFollowsTheDatasetBothWays()
+{
+    QVERIFY(showActive(m_grid));
+    QCOMPARE(m_grid->currentIndex().row(), 0);
+    m_ds->moveTo(5);
+    QCOMPARE(m_grid->currentIndex().row(), 5);
+    QVERIFY(m_grid->selectionModel()->isRowSelected(5, {}));
+
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {},
+                      m_grid->visualRect(m_grid->datasetModel()->index(8, 1)).center());
+    QCOMPARE(m_ds->currentRow(), 8);
+    QTest::keyClick(m_grid, Qt::Key_Down);
+    QCOMPARE(m_ds->currentRow(), 9);
+    QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_ds->currentRow(), 11);
+
+    // Opened again, the grid starts at the first row.
+    m_ds->close();
+    QCOMPARE(m_grid->datasetModel()->rowCount(), 0);
+    m_ds->open();
+    QCOMPARE(m_grid->currentIndex().row(), 0);
+}
+
+void TestDbGrid::columnsTakeTheirDeclaredWidths()
+{
+    QHeaderView* header = m_grid->horizontalHeader();
+    QCOMPARE(header->sectionSize(0), 51);
+    QCOMPARE(header->sectionSize(1), 95);
+    QCOMPARE(m_grid->datasetModel()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("コード"));
+    m_grid->setColumnVisible("コード", false);  // unknown field: nothing changes
+    m_grid->setColumnVisible("単位コード", false);
+    QCOMPARE(m_grid->datasetModel()->columnCount(), 1);
+    QCOMPARE(header->sectionSize(0), 95);
+    m_grid->setColumnVisible("単位コード", true);
+    QCOMPARE(header->sectionSize(0), 51);
+    QCOMPARE(header->sectionSize(1), 95);
+}
+
+void TestDbGrid::headerClickSortsTheHeldRows()
+{
+    m_grid->setSortable(true);
+    QVERIFY(showActive(m_grid));
+    QHeaderView* header = m_grid->horizontalHeader();
+    QTRY_VERIFY(header->height() > 0);  // laid out
+    const auto clickHeader = [&](int section) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
+    };
+    m_ds->moveTo(3);  // 箱
+    clickHeader(1);
+    QStringList names;
+    for (int row = 0; row < m_ds->count(); ++row)
+        names << m_ds->fieldAt(row, "単位").asText();
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(names, sorted);
+    // The cursor stays on its row.
+    QCOMPARE(m_ds->field("単位").asText(), QStringLiteral("ケース"));
+    QCOMPARE(m_grid->currentIndex().row(), m_ds->currentRow());
+
+    clickHeader(0);
+    QCOMPARE(codes().first(), QStringLiteral("1"));
+    clickHeader(0);
+    QCOMPARE(codes().first(), QStringLiteral("12"));
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    // Opened again: the query's order, no indicator.
+    m_ds->close();
+    m_ds->open();
+    QCOMPARE(codes().first(), QStringLiteral("1"));
+    QCOMPARE(header->sortIndicatorSection(), -1);
+}
+
+void TestDbGrid::headerClickSortsOnlyWhereAllowed()
+{
+    QVERIFY(showActive(m_grid));
+    QHeaderView* header = m_grid->horizontalHeader();
+    QTRY_VERIFY(header->height() > 0);
+    const QStringList before = codes();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+    QCOMPARE(codes(), before);
+}
+
+void TestDbGrid::rowsPaintedByTheWindow()
+{
+    m_grid->setRowPainter([](const RowRef& row, int) -> QVariant {
+        return row.field("単位コード").asInt() % 2 == 0 ? QVariant(QColor(Qt::lightGray)) : QVariant();
+    });
+    const DatasetModel* model = m_grid->datasetModel();
+    QCOMPARE(model->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::lightGray));
+    QCOMPARE(model->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::lightGray));
+    QVERIFY(!model->index(0, 0).data(Qt::BackgroundRole).isValid());
+}
+
+void TestDbGrid::doubleClickAndEnterActivateARow()
+{
+    QVERIFY(showActive(m_grid));
+    QSignalSpy activated(m_grid, &DbGrid::rowActivated);
+    const QRect row4 = m_grid->visualRect(m_grid->datasetModel()->index(4, 0));
+    QTest::mouseDClick(m_grid->viewport(), Qt::LeftButton, {}, row4.center());
+    QCOMPARE(activated.count(), 1);
+    QCOMPARE(activated.at(0).at(0).toInt(), 4);
+    QCOMPARE(m_ds->currentRow(), 4);
+    QTest::keyClick(m_grid, Qt::Key_Return);
+    QCOMPARE(activated.count(), 2);
+    QCOMPARE(activated.at(1).at(0).toInt(), 4);
+
+    // Below the last row, or with no rows, nothing is activated.
+    QTest::mouseDClick(m_grid->viewport(), Qt::LeftButton, {}, QPoint(5, m_grid->viewport()->height() - 3));
+    m_ds->close();
+    QTest::keyClick(m_grid, Qt::Key_Return);
+    QCOMPARE(activated.count(), 2);
+}
+
+void TestDbGrid::selectionOfWholeRowsOrCells()
+{
+    QCOMPARE(m_grid->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(m_grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    m_grid->setWholeRowSelection(false);
+    m_ds->moveTo(2);
+    QCOMPARE(m_grid->selectionBehavior(), QAbstractItemView::SelectItems);
+    QVERIFY(!m_grid->selectionModel()->isRowSelected(2, {}));
+    QVERIFY(m_grid->selectionModel()->isSelected(m_grid->currentIndex()));
+}
+
+QTEST_MAIN(TestDbGrid)
+#include "tst_dbgrid.moc"
