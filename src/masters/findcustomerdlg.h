@@ -1,0 +1,15 @@
+#pragma once
+
+#include "partnerfinddlg.h"
+
+// "顧客検索": picks a customer code.
+class TFindCustomerDlg : public PartnerFindDlg {
+    Q_OBJECT
+
+public:
+    explicit TFindCustomerDlg(QWidget* owner)
+        : PartnerFindDlg(owner, QStringLiteral("顧客検索"), MasterLookup::PartnerNames::customer())
+    {
+        FormCreate();
+    }
+};
