@@ -7,7 +7,7 @@
 
 #include "dbeditgrid.h"
 
-CellDelegate::CellDelegate(DbEditGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+CellDelegate::CellDelegate(DbEditGrid* grid) : GridDelegate(grid), m_grid(grid) {}
 
 QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                     const QModelIndex& index) const
@@ -33,7 +33,7 @@ void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, cons
 void CellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
 {
     m_grid->editorClosed(editor);
-    QStyledItemDelegate::destroyEditor(editor, index);
+    GridDelegate::destroyEditor(editor, index);
 }
 
 QWidget* CellDelegate::makeEditor(QWidget* parent, const QModelIndex& index) const
@@ -94,5 +94,5 @@ bool CellDelegate::eventFilter(QObject* object, QEvent* event)
             return false;
         }
     }
-    return QStyledItemDelegate::eventFilter(object, event);
+    return GridDelegate::eventFilter(object, event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStyledItemDelegate>
+#include "griddelegate.h"
 
 class DbEditGrid;
 class QFocusEvent;
@@ -13,7 +13,7 @@ class QKeyEvent;
 // Ctrl+Delete) go to the grid, which writes the cell first; leaving the cell
 // writes it too. Number cells show the plain number while typing; text that is
 // not a number is refused by the grid's model.
-class CellDelegate : public QStyledItemDelegate {
+class CellDelegate : public GridDelegate {
     Q_OBJECT
 
 public:

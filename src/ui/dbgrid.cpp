@@ -5,8 +5,11 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "dataset.h"
 #include "errorreport.h"
+#include "griddelegate.h"
 #include "inputerror.h"
 #include "messageboxes.h"
 
@@ -27,6 +30,9 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DbGrid::sortByHeader);
+    // Shift or Ctrl on a title click adds a sort key; the click signal does not say.
+    horizontalHeader()->viewport()->installEventFilter(this);
+    setItemDelegate(new GridDelegate(this));
 }
 
 DatasetModel* DbGrid::setDataset(Dataset& dataset, QList<ColumnSpec> columns)
@@ -73,10 +79,49 @@ void DbGrid::setSortable(bool on)
 
 void DbGrid::showSortIndicator(int section, Qt::SortOrder order)
 {
-    m_sortSection = section;
-    m_sortOrder = order;
+    if (section < 0)
+        m_sortKeys.clear();
     const QSignalBlocker quiet(horizontalHeader());
     horizontalHeader()->setSortIndicator(section, order);
+}
+
+void DbGrid::setCellPainter(std::function<QVariant(const RowRef&, int, const QString&)> painter)
+{
+    m_cellPainter = std::move(painter);
+    viewport()->update();
+}
+
+void DbGrid::setColumnTextColor(const QString& field, const QColor& color)
+{
+    m_textColors.insert(field, color);
+    viewport()->update();
+}
+
+void DbGrid::decorateCell(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    if (!m_model || !index.isValid() || index.column() >= m_model->columnCount())
+        return;
+    const QString& field = m_model->columnSpec(index.column()).field;
+    const auto color = m_textColors.constFind(field);
+    if (color != m_textColors.constEnd())
+        option->palette.setColor(QPalette::Text, *color);
+    if (m_cellPainter && index.row() < m_model->dataset().count()) {
+        try {
+            const QVariant background =
+                m_cellPainter(m_model->dataset().rowRef(index.row()), index.row(), field);
+            if (background.canConvert<QBrush>())
+                option->backgroundBrush = background.value<QBrush>();
+        } catch (const std::exception&) {
+            // Painting must not throw; the cell keeps its row's look.
+        }
+    }
+}
+
+bool DbGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_clickModifiers = static_cast<QMouseEvent*>(event)->modifiers();
+    return QTableView::eventFilter(watched, event);
 }
 
 void DbGrid::setRowPainter(std::function<QVariant(const RowRef&, int)> painter)
@@ -152,16 +197,38 @@ void DbGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
 
 void DbGrid::sortByHeader(int section)
 {
-    if (!m_model || !m_sortable || section < 0)
+    if (!m_model || !m_sortable || section < 0 || section >= m_model->columnCount())
         return;
-    // A first click sorts ascending, whatever the style's habit; the next one turns it round.
-    const Qt::SortOrder order = section == m_sortSection && m_sortOrder == Qt::AscendingOrder
-                                    ? Qt::DescendingOrder
-                                    : Qt::AscendingOrder;
-    m_sorting = true;
-    m_model->sort(section, order);
-    m_sorting = false;
-    showSortIndicator(section, order);
+    const QString field = m_model->columnSpec(section).field;
+    const bool further = m_clickModifiers & (Qt::ShiftModifier | Qt::ControlModifier);
+    m_clickModifiers = {};
+    QList<SortKey> keys = m_sortKeys;
+    const auto it =
+        std::find_if(keys.begin(), keys.end(), [&](const SortKey& k) { return k.field == field; });
+    // A first click sorts ascending, whatever the style's habit; the next one
+    // on the same title turns it round.
+    if (!further) {
+        const bool turn = keys.size() == 1 && it != keys.end();
+        keys = {{field, turn && !it->descending}};
+    } else if (it != keys.end()) {
+        it->descending = !it->descending;
+    } else {
+        keys.append({field, false});
+    }
+    const bool descending = std::find_if(keys.begin(), keys.end(), [&](const SortKey& k) {
+                                return k.field == field;
+                            })->descending;
+    try {
+        m_sorting = true;
+        m_model->dataset().sortBy(keys);
+        m_sorting = false;
+    } catch (...) {
+        m_sorting = false;
+        reportNow(currentExceptionMessage());
+        return;
+    }
+    m_sortKeys = keys;
+    showSortIndicator(section, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void DbGrid::onEditRejected(const QString& message)

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QColor>
+#include <QHash>
 #include <QTableView>
 
 #include <functional>
 
+#include "dataset.h"
 #include "datasetmodel.h"
-
-class Dataset;
-class RowRef;
 
 // A read-only grid over a dataset: one row per visible row of the dataset, the
 // declared columns (title, width, alignment, display format), and a current
@@ -20,11 +20,13 @@ class RowRef;
 //     GridLedger->setRowPainter([](const RowRef& row, int) -> QVariant { ... });
 //     connect(GridLedger, &DbGrid::rowActivated, this, [this] { ... ActionDispDetail ... });
 //
-// The grid selects whole rows unless told otherwise. A header click sorts the
-// held rows of the dataset where the window allows it (setSortable), so what is
-// printed follows what is shown; opening the dataset again shows the query's
-// order. Double-click on a row, or Enter, sends rowActivated; in a window with
-// Enter as Tab the window exempts the grid for Enter to reach it.
+// The grid selects whole rows unless told otherwise. Where the window allows it
+// (setSortable), a click on a column title sorts the held rows of the dataset by
+// that column, ascending, and a further click turns the order round; with Shift
+// or Ctrl held the column is added as a further key. What is printed follows
+// what is shown; opening the dataset again shows the query's order. Double-click
+// on a row, or Enter, sends rowActivated; in a window with Enter as Tab the
+// window exempts the grid for Enter to reach it.
 class DbGrid : public QTableView {
     Q_OBJECT
 
@@ -42,13 +44,23 @@ public:
     bool isSortable() const { return m_sortable; }
     // The background of a row (QColor or QBrush), or an invalid QVariant for none.
     void setRowPainter(std::function<QVariant(const RowRef& row, int rowIndex)> painter);
+    // The background of single cells (QColor or QBrush, or an invalid QVariant
+    // for the row's own), by row and column field.
+    void setCellPainter(
+        std::function<QVariant(const RowRef& row, int rowIndex, const QString& field)> painter);
+    // The text colour of a column (palette(QPalette::Disabled, QPalette::Text) for the grey ones).
+    void setColumnTextColor(const QString& field, const QColor& color);
     void setColumnVisible(const QString& field, bool visible);
+
+    // Used by the grid's delegates.
+    void decorateCell(QStyleOptionViewItem* option, const QModelIndex& index) const;
 
 signals:
     // A double-click on a row, or Enter on the current row. Not sent without a row.
     void rowActivated(int row);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Keeps the grid's current row on the dataset's current row.
     void followDataset();
     // The columns changed (a new model, a column shown or hidden): widths, delegates.
@@ -99,8 +111,10 @@ private:
     bool m_wholeRow = true;
     bool m_sortable = false;
     bool m_sorting = false;
-    int m_sortSection = -1;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    QList<SortKey> m_sortKeys;
+    Qt::KeyboardModifiers m_clickModifiers;
+    std::function<QVariant(const RowRef&, int, const QString&)> m_cellPainter;
+    QHash<QString, QColor> m_textColors;
     bool m_following = false;
     bool m_userMoving = false;
     int m_busy = 0;

@@ -1,6 +1,8 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QImage>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTest>
 
 #include "connection.h"
@@ -20,7 +22,9 @@ private slots:
     void columnsTakeTheirDeclaredWidths();
     void headerClickSortsTheHeldRows();
     void headerClickSortsOnlyWhereAllowed();
+    void titleClicksWithShiftOrCtrlAddKeys();
     void rowsPaintedByTheWindow();
+    void cellsAndColumnsPaintedByTheWindow();
     void doubleClickAndEnterActivateARow();
     void selectionOfWholeRowsOrCells();
 
@@ -153,6 +157,33 @@ void TestDbGrid::headerClickSortsOnlyWhereAllowed()
     QCOMPARE(codes(), before);
 }
 
+void TestDbGrid::titleClicksWithShiftOrCtrlAddKeys()
+{
+    Dataset pairs(*m_c,
+                  "SELECT column1 AS k, column2 AS n FROM (VALUES (1, 'b'), (2, 'a'), (1, 'a'), (2, 'b'))");
+    DbGrid grid;
+    grid.setDataset(pairs, {{"k", "k", 40}, {"n", "n", 40}});
+    grid.setSortable(true);
+    pairs.open();
+    QVERIFY(showActive(&grid));
+    QHeaderView* header = grid.horizontalHeader();
+    QTRY_VERIFY(header->height() > 0);
+    const auto click = [&](int section, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers,
+                          QPoint(header->sectionViewportPosition(section) + 10, header->height() / 2));
+        QStringList rows;
+        for (int r = 0; r < pairs.count(); ++r)
+            rows << pairs.fieldAt(r, "k").asText() + pairs.fieldAt(r, "n").asText();
+        return rows.join(u' ');
+    };
+    QCOMPARE(click(0), QStringLiteral("1b 1a 2a 2b"));
+    QCOMPARE(click(1, Qt::ShiftModifier), QStringLiteral("1a 1b 2a 2b"));
+    QCOMPARE(click(1, Qt::ControlModifier), QStringLiteral("1b 1a 2b 2a"));  // the added key turns round
+    QCOMPARE(header->sortIndicatorSection(), 1);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(click(1), QStringLiteral("1a 2a 1b 2b"));  // a plain click starts over
+}
+
 void TestDbGrid::rowsPaintedByTheWindow()
 {
     m_grid->setRowPainter([](const RowRef& row, int) -> QVariant {
@@ -162,6 +193,37 @@ void TestDbGrid::rowsPaintedByTheWindow()
     QCOMPARE(model->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::lightGray));
     QCOMPARE(model->index(1, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::lightGray));
     QVERIFY(!model->index(0, 0).data(Qt::BackgroundRole).isValid());
+}
+
+void TestDbGrid::cellsAndColumnsPaintedByTheWindow()
+{
+    const QColor grey = m_grid->palette().color(QPalette::Disabled, QPalette::Text);
+    m_grid->setColumnTextColor("単位", grey);
+    m_grid->setCellPainter([](const RowRef& row, int, const QString& field) -> QVariant {
+        return field == "単位" && row.field("単位コード").asInt() == 3 ? QVariant(QColor(Qt::yellow))
+                                                                       : QVariant();
+    });
+    QVERIFY(showActive(m_grid));
+    const DatasetModel* model = m_grid->datasetModel();
+    QStyleOptionViewItem option;
+    m_grid->decorateCell(&option, model->index(0, 1));
+    QCOMPARE(option.palette.color(QPalette::Text), grey);
+    QStyleOptionViewItem other;
+    const QColor normal = other.palette.color(QPalette::Text);
+    m_grid->decorateCell(&other, model->index(0, 0));
+    QCOMPARE(other.palette.color(QPalette::Text), normal);
+
+    // On screen: the painted cell, not its neighbour, and not the selected row.
+    const QImage shot = m_grid->viewport()->grab().toImage();
+    const auto pixel = [&](int row, int column) {
+        return shot.pixelColor(m_grid->visualRect(model->index(row, column)).topLeft() + QPoint(2, 2));
+    };
+    QCOMPARE(pixel(2, 1), QColor(Qt::yellow));
+    QVERIFY(pixel(2, 0) != QColor(Qt::yellow));
+    m_ds->moveTo(2);
+    const QImage selected = m_grid->viewport()->grab().toImage();
+    QVERIFY(selected.pixelColor(m_grid->visualRect(model->index(2, 1)).topLeft() + QPoint(2, 2)) !=
+            QColor(Qt::yellow));
 }
 
 void TestDbGrid::doubleClickAndEnterActivateARow()

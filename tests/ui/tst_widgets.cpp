@@ -70,6 +70,7 @@ private slots:
     void textFieldWithADropDownList();
     void programmaticAssignmentsDoNotEcho();
     void codeFieldTextPutInByWindowIsStoredOnLeaving();
+    void freeCodeFieldCanKeepTheFocus();
     void actionKeyAndFocuslessButtonStoreTheTypedValue();
     void refusedValueStopsTheActionKey();
     void numberField_data();
@@ -285,6 +286,38 @@ void TestWidgets::codeFieldTextPutInByWindowIsStoredOnLeaving()
     customer->setFocus(Qt::TabFocusReason);
     QTest::keyClick(customer, Qt::Key_Down, Qt::AltModifier);
     QCOMPARE(order.value(0), QStringLiteral("button:focused"));
+}
+
+// A master editor's EditCode: free, and an empty code does not let the focus go.
+void TestWidgets::freeCodeFieldCanKeepTheFocus()
+{
+    Form form;
+    auto* code = form.add(new DbCodeEdit);
+    auto* slip = form.add(new DbCodeEdit);
+    form.finish();
+    slip->setDigitsOnly(2147483647);
+    int exits = 0;
+    connect(code, &DbCodeEdit::exited, this, [&] {
+        ++exits;
+        if (code->text().isEmpty())
+            code->setFocus();
+    });
+    QVERIFY(showActive(&form));
+    code->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(code, Qt::Key_Tab);
+    QVERIFY(code->hasFocus());
+    QCOMPARE(exits, 1);
+    QTest::keyClicks(code, "A001");
+    QTest::keyClick(code, Qt::Key_Tab);
+    QVERIFY(slip->hasFocus());
+    QCOMPARE(exits, 2);
+
+    // A slip number: digits only, at most 2147483647.
+    QTest::keyClicks(slip, "12a-3");
+    QCOMPARE(slip->text(), QStringLiteral("123"));
+    slip->clear();
+    QTest::keyClicks(slip, "2147483648");
+    QCOMPARE(slip->text(), QStringLiteral("214748364"));
 }
 
 void TestWidgets::actionKeyAndFocuslessButtonStoreTheTypedValue()
