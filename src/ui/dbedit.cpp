@@ -7,6 +7,7 @@
 #include <QStringListModel>
 #include <QValidator>
 
+#include "dataset.h"
 #include "fieldlink.h"
 #include "pendinginputguard.h"
 #include "widgeticons.h"
@@ -77,6 +78,25 @@ void DbEdit::setDropDownList(const QStringList& entries)
         m_dropDown->setModel(model);
     }
     model->setStringList(entries);
+}
+
+void DbEdit::setDropDownList(const Dataset& lookup, const QString& field)
+{
+    for (const auto& c : std::as_const(m_listSource))
+        disconnect(c);
+    m_listSource.clear();
+    const auto refill = [this, &lookup, field] {
+        QStringList entries;
+        if (lookup.isOpen())
+            for (int row = 0; row < lookup.count(); ++row)
+                entries << lookup.fieldAt(row, field).asText();
+        setDropDownList(entries);
+    };
+    m_listSource << connect(&lookup, &Dataset::layoutReset, this, refill)
+                 << connect(&lookup, &Dataset::rowInserted, this, refill)
+                 << connect(&lookup, &Dataset::rowRemoved, this, refill)
+                 << connect(&lookup, &Dataset::rowUpdated, this, refill);
+    refill();
 }
 
 void DbEdit::showDropDown()

@@ -30,6 +30,9 @@ public:
     // all, typing shows the entries that start with the text. A picked entry
     // counts as typed; any other text may still be typed.
     void setDropDownList(const QStringList& entries);
+    // The entries from a column of a lookup dataset (the unit names of m_単位),
+    // in its order; they follow the dataset when it is opened again.
+    void setDropDownList(const Dataset& lookup, const QString& field);
     void showDropDown();
 
     // Only digits, for a whole number from 0 to `maximum` (a slip number).
@@ -48,5 +51,6 @@ protected:
 private:
     FieldLink* m_link;
     QCompleter* m_dropDown = nullptr;
+    QList<QMetaObject::Connection> m_listSource;
     bool m_guarded = false;
 };

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "celldelegate.h"
 #include "dataset.h"
@@ -63,7 +64,7 @@ void DbEditGrid::setPickListColumn(const QString& column, const Dataset& lookup,
     PickColumn pick{{&lookup, codeField, nameField}, targetField, nullptr};
     pick.delegate = new PickListCellDelegate(this, pick.source, targetField);
     if (m_pickColumns.contains(column))
-        m_pickColumns[column].delegate->deleteLater();
+        releaseDelegate(m_pickColumns[column].delegate, true);
     m_pickColumns.insert(column, pick);
     columnsChanged();
 }
@@ -72,6 +73,38 @@ void DbEditGrid::setEllipsisColumn(const QString& column)
 {
     m_ellipsisColumns.insert(column);
     columnsChanged();
+}
+
+void DbEditGrid::setColumnDelegate(const QString& column, CellDelegate* delegate)
+{
+    if (CellDelegate* old = m_columnDelegates.value(column); old && old != delegate)
+        releaseDelegate(old, false);
+    m_columnDelegates.insert(column, delegate);
+    columnsChanged();
+}
+
+// Takes a replaced delegate off the columns it serves (it then no longer
+// counts as the grid's own, and would stay as if the window had put it there).
+void DbEditGrid::releaseDelegate(QAbstractItemDelegate* delegate, bool destroy)
+{
+    for (int c = 0; c < m_delegatedColumns; ++c)
+        if (itemDelegateForColumn(c) == delegate)
+            setItemDelegateForColumn(c, nullptr);
+    if (destroy)
+        delegate->deleteLater();
+}
+
+bool DbEditGrid::isOwnDelegate(const QAbstractItemDelegate* delegate) const
+{
+    if (delegate == m_dateDelegate || delegate == m_ellipsisDelegate)
+        return true;
+    for (const PickColumn& pick : m_pickColumns)
+        if (pick.delegate == delegate)
+            return true;
+    for (const CellDelegate* own : m_columnDelegates)
+        if (own == delegate)
+            return true;
+    return false;
 }
 
 void DbEditGrid::setMaxLength(const QString& column, int maxLength)
@@ -105,10 +138,15 @@ void DbEditGrid::columnsChanged()
     }
     const int count = datasetModel() ? datasetModel()->columnCount() : 0;
     for (int c = 0; c < qMax(count, m_delegatedColumns); ++c) {
+        const QAbstractItemDelegate* current = itemDelegateForColumn(c);
+        if (current && !isOwnDelegate(current))
+            continue;  // put there by the window itself
         CellDelegate* delegate = nullptr;
         if (c < count) {
             const ColumnSpec& spec = datasetModel()->columnSpec(c);
-            if (m_pickColumns.contains(spec.field))
+            if (m_columnDelegates.contains(spec.field))
+                delegate = m_columnDelegates.value(spec.field);
+            else if (m_pickColumns.contains(spec.field))
                 delegate = m_pickColumns.value(spec.field).delegate;
             else if (m_ellipsisColumns.contains(spec.field))
                 delegate = m_ellipsisDelegate;
@@ -415,8 +453,12 @@ void DbEditGrid::editorFocusOut(QWidget* editor, QFocusEvent* event)
     for (QWidget* w = now; w; w = w->parentWidget())
         if (w == editor)
             return;
-    if (editor == m_editor)
-        commitCell(Report::Later);
+    if (editor == m_editor && !commitCell(Report::Later)) {
+        // A click on another row moved the focus: that row must not be left to
+        // now, as if the refused value had been accepted.
+        m_refusedOnFocusOut = true;
+        QTimer::singleShot(0, this, [this] { m_refusedOnFocusOut = false; });
+    }
     if (!now || !inside(now))
         leftGrid();
 }
@@ -597,6 +639,10 @@ void DbEditGrid::keyPressEvent(QKeyEvent* event)
 
 void DbEditGrid::mousePressEvent(QMouseEvent* event)
 {
+    if (std::exchange(m_refusedOnFocusOut, false)) {
+        event->accept();
+        return;
+    }
     const QModelIndex at = indexAt(event->position().toPoint());
     const QModelIndex current = currentIndex();
     if (isOpen() && at.isValid() && current.isValid() && at.row() != current.row()) {

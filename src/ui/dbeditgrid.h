@@ -56,6 +56,10 @@ public:
                            const QString& nameField, const QString& targetField);
     // The cells of `column` have an ellipsis button (ellipsisClicked).
     void setEllipsisColumn(const QString& column);
+    // A cell kind of the window's own (derived from CellDelegate) for `column`;
+    // it follows the column when columns are shown or hidden. A delegate set
+    // through QAbstractItemView::setItemDelegateForColumn stays where it was put.
+    void setColumnDelegate(const QString& column, CellDelegate* delegate);
     // The most characters a text cell of `column` takes (the column's width).
     void setMaxLength(const QString& column, int maxLength);
     int maxLengthOf(int modelColumn) const;
@@ -113,6 +117,8 @@ private:
     void leftGrid();
     void startTyping(QKeyEvent* event);
     void report(Report when, const QString& message);
+    bool isOwnDelegate(const QAbstractItemDelegate* delegate) const;
+    void releaseDelegate(QAbstractItemDelegate* delegate, bool destroy);
 
     struct PickColumn {
         PickListSource source;
@@ -121,6 +127,7 @@ private:
     };
     QHash<QString, PickColumn> m_pickColumns;
     QSet<QString> m_ellipsisColumns;
+    QHash<QString, CellDelegate*> m_columnDelegates;
     QHash<QString, int> m_maxLengths;
     CellDelegate* m_textDelegate;
     CellDelegate* m_dateDelegate;
@@ -130,5 +137,6 @@ private:
     QList<QMetaObject::Connection> m_indicatorLinks;
     QPointer<QWidget> m_editor;
     bool m_committing = false;
+    bool m_refusedOnFocusOut = false;
     QString m_refusal;
 };

@@ -50,7 +50,14 @@ DatasetModel* DbGrid::setDataset(Dataset& dataset, QList<ColumnSpec> columns)
     });
     connect(m_model, &DatasetModel::editRejected, this, &DbGrid::onEditRejected);
     disconnect(m_cursorLink);
+    disconnect(m_datasetGone);
     m_cursorLink = connect(&dataset, &Dataset::currentChanged, this, [this] { followDataset(); });
+    // A window's datasets may go before its widgets: the model must not outlive its rows.
+    m_datasetGone = connect(&dataset, &QObject::destroyed, this, [this] {
+        setModel(nullptr);
+        delete m_model;
+        m_model = nullptr;
+    });
     columnsChanged();
     followDataset();
     return m_model;

@@ -108,6 +108,7 @@ private:
 
     DatasetModel* m_model = nullptr;
     QMetaObject::Connection m_cursorLink;
+    QMetaObject::Connection m_datasetGone;
     bool m_wholeRow = true;
     bool m_sortable = false;
     bool m_sorting = false;

@@ -27,6 +27,7 @@ private slots:
     void cellsAndColumnsPaintedByTheWindow();
     void doubleClickAndEnterActivateARow();
     void selectionOfWholeRowsOrCells();
+    void datasetGoingFirstLeavesAnEmptyGrid();
 
 private:
     QStringList codes() const;
@@ -255,6 +256,20 @@ void TestDbGrid::selectionOfWholeRowsOrCells()
     QCOMPARE(m_grid->selectionBehavior(), QAbstractItemView::SelectItems);
     QVERIFY(!m_grid->selectionModel()->isRowSelected(2, {}));
     QVERIFY(m_grid->selectionModel()->isSelected(m_grid->currentIndex()));
+}
+
+// A window's datasets, as members, go before its widgets.
+void TestDbGrid::datasetGoingFirstLeavesAnEmptyGrid()
+{
+    QVERIFY(showActive(m_grid));
+    delete m_tester;
+    m_tester = nullptr;
+    delete m_ds;
+    m_ds = nullptr;
+    QVERIFY(!m_grid->datasetModel());
+    QVERIFY(!m_grid->dataset());
+    m_grid->repaint();
+    QTest::keyClick(m_grid, Qt::Key_Down);
 }
 
 QTEST_MAIN(TestDbGrid)

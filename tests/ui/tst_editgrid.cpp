@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "boxanswer.h"
+#include "celldelegate.h"
 #include "connection.h"
 #include "dataset.h"
 #include "dbeditgrid.h"
@@ -341,6 +342,22 @@ void TestEditGrid::textThatIsNotANumberIsRefused()
     QCOMPARE(m_window->grid->datasetModel()->index(0, 0).data().toString(), QStringLiteral("1"));
     QCOMPARE(m_ds->state(), Dataset::State::Browse);
     QCOMPARE(units().value(0), QStringLiteral("1|個"));
+
+    // Refused when a click on another row closes the cell: the cursor stays.
+    QVERIFY(showActive(m_window));
+    m_window->grid->setFocus();
+    pressKey(Qt::Key_Right);
+    typeKeys("ok");
+    pressKey(Qt::Key_Backtab);  // the name is written into the row, which stays in editing
+    QCOMPARE(m_window->grid->currentIndex(), cell(0, 0));
+    typeKeys("x");
+    box = answerNextBox(QMessageBox::Ok);
+    QTest::mouseClick(m_window->grid->viewport(), Qt::LeftButton, {},
+                      m_window->grid->visualRect(cell(3, 1)).center());
+    QTRY_VERIFY(box->seen);
+    QCOMPARE(m_ds->currentRow(), 0);
+    QCOMPARE(m_ds->state(), Dataset::State::Edit);
+    QCOMPARE(units().value(0), QStringLiteral("1|個"));
 }
 
 void TestEditGrid::typingIntoAnEmptyGridStartsARow()
@@ -425,6 +442,16 @@ void TestEditGrid::dateCellsOfTheRateTable()
              QStringLiteral("2025-04-01|1200"));
     QCOMPARE(cell(4, 0).data().toString(), QStringLiteral("2025/04/01"));
     QCOMPARE(cell(4, 1).data().toString(), QStringLiteral("0.12"));
+
+    // A cell kind of the window's own stays on its column when the list is opened again.
+    auto* own = new CellDelegate(m_window->grid);
+    m_window->grid->setColumnDelegate("消費税率", own);
+    auto* placed = new CellDelegate(m_window->grid);
+    m_window->grid->setItemDelegateForColumn(0, placed);
+    m_ds->close();
+    m_ds->open();
+    QCOMPARE(m_window->grid->itemDelegateForColumn(1), own);
+    QCOMPARE(m_window->grid->itemDelegateForColumn(0), placed);
 }
 
 // -- slip lines -------------------------------------------------------------------------------

@@ -199,10 +199,12 @@ void TestWidgets::textFieldLimitedToColumnWidth()
 void TestWidgets::textFieldWithADropDownList()
 {
     Dataset ds(*m_c, "SELECT * FROM m_担当者 ORDER BY 担当者コード");
+    Dataset units(*m_c, "SELECT * FROM m_単位 WHERE 単位コード <= 3 ORDER BY 単位コード");
     Form form;
     auto* unit = form.add(new DbEdit);
     form.finish();
-    unit->setDropDownList({"個", "本", "箱"});
+    unit->setDropDownList(units, "単位");
+    units.open();  // the lists open after the window is built
     unit->bind(ds, "担当者名", 8);
     ds.open();
     QVERIFY(showActive(&form));
