@@ -7,9 +7,10 @@
 // chosen code in with setText(), then moves the focus on; leaving the field
 // stores the code. Bound or free like DbEdit (a master editor's EditCode is free).
 //
-//     connect(EditCode, &DbCodeEdit::buttonClicked, this, [this] { runGuarded([this] { EditCodeButtonClick();
-//     }); }); connect(EditCode, &DbCodeEdit::exited, this, [this] { runGuarded([this] { EditCodeExit(); });
-//     });
+//     connect(EditCode, &DbCodeEdit::buttonClicked, this,
+//             [this] { runGuarded([this] { EditCodeButtonClick(); }); });
+//     connect(EditCode, &DbCodeEdit::exited, this,
+//             [this] { runGuarded([this] { EditCodeExit(); }); });
 class DbCodeEdit : public DbEdit {
     Q_OBJECT
 

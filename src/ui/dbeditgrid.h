@@ -41,9 +41,9 @@ class CellDelegate;
 //
 //     DetailGrid->setDataset(DetailDataSet, {{"商品コード", "", 107}, ...});
 //     DetailGrid->setEllipsisColumn("商品コード");
-//     DetailGrid->setPickListColumn("商品分類", ItemCategoDataSet, "商品分類コード", "分類名",
-//     "商品分類コード"); connect(DetailGrid, &DbEditGrid::ellipsisClicked, this, [this](const QString&) { ...
-//     });
+//     DetailGrid->setPickListColumn("商品分類", ItemCategoDataSet,
+//                                   "商品分類コード", "分類名", "商品分類コード");
+//     connect(DetailGrid, &DbEditGrid::ellipsisClicked, this, ...);
 class DbEditGrid : public DbGrid {
     Q_OBJECT
 

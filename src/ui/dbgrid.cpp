@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -147,8 +148,16 @@ void DbGrid::columnsChanged()
 {
     if (!m_model)
         return;
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        horizontalHeader()->resizeSection(c, m_model->columnSpec(c).width);
+    // A declared width is a minimum: the title always fits (the widths were
+    // laid out for a smaller screen font).
+    QHeaderView* header = horizontalHeader();
+    const int padding = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) +
+                        (header->isSortIndicatorShown() ? 16 : 0);
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        const int title =
+            header->fontMetrics().horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString());
+        header->resizeSection(c, qMax(m_model->columnSpec(c).width, title + padding));
+    }
 }
 
 int DbGrid::firstVisibleColumn() const

@@ -109,6 +109,13 @@ void TestDbGrid::columnsTakeTheirDeclaredWidths()
     m_grid->setColumnVisible("単位コード", true);
     QCOMPARE(header->sectionSize(0), 51);
     QCOMPARE(header->sectionSize(1), 95);
+
+    // A declared width too narrow for its title grows to fit it.
+    Dataset lines(*m_c, "SELECT * FROM t_売上明細");
+    DbGrid narrow;
+    narrow.setDataset(lines, {{"税込合計", "税込合計の見出し", 20}});
+    const int title = narrow.horizontalHeader()->fontMetrics().horizontalAdvance("税込合計の見出し");
+    QVERIFY(narrow.horizontalHeader()->sectionSize(0) > title);
 }
 
 void TestDbGrid::headerClickSortsTheHeldRows()
