@@ -1,0 +1,135 @@
+#include "balancelistform.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "balancelistrptform.h"
+#include "datepicker.h"
+#include "dbgrid.h"
+#include "greycolumndelegate.h"
+#include "reportpreview.h"
+
+namespace {
+
+QList<ColumnSpec> listColumns(const BalanceListForm::Names& names)
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr auto money = DisplayFormat::Money;
+    const BalanceListNames& n = *names.list;
+    return {
+        {n.partnerColumn, {}, ColumnSpec{}.width, left},
+        {n.partnerNameColumn, {}, 160, left},
+        {QStringLiteral("繰越残高"), {}, 92, right, money},
+        {n.periodCash, {}, names.cashWidth, right, money},
+        {n.periodCredit, {}, 92, right, money},
+        {n.periodMoney, {}, 93, right, money},
+        {QStringLiteral("残高"), {}, 105, right, money},
+    };
+}
+
+}  // namespace
+
+BalanceListForm::BalanceListForm(QWidget* owner, const Names& names)
+    : FunctionWindow(owner),
+      JvDatePickerEditFrom(new DatePicker),
+      JvDatePickerEditTo(new DatePicker),
+      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
+      GridList(new DbGrid),
+      m_names(names),
+      m_list(Connection, *names.list),
+      m_preview(previewReport)
+{
+    ListDataSet().setObjectName(QStringLiteral("ListDataSet"));
+    ActionDispDetail =
+        createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("元帳表示"),
+                     QKeySequence(ActionKey::DispDetail), [this] { ActionDispDetailExecute(); });
+    ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
+                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
+    ActionClose = createCloseAction();
+    buildControls();
+
+    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { BuildList(); }); });
+    connect(GridList, &DbGrid::rowActivated, this, [this] { ActionDispDetail->trigger(); });
+}
+
+void BalanceListForm::buildControls()
+{
+    setWindowTitle(m_names.caption);
+    resize(720, 520);
+
+    JvDatePickerEditFrom->setObjectName(QStringLiteral("JvDatePickerEditFrom"));
+    JvDatePickerEditTo->setObjectName(QStringLiteral("JvDatePickerEditTo"));
+    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
+    GridList->setObjectName(QStringLiteral("GridList"));
+    GridList->setDataset(ListDataSet(), listColumns(m_names));
+    GridList->setSortable(true);
+    GridList->setItemDelegate(new GreyColumnDelegate({m_names.list->periodCash}, GridList));
+
+    auto* periodRow = new QHBoxLayout;
+    periodRow->addWidget(new QLabel(QStringLiteral("期間")));
+    periodRow->addWidget(JvDatePickerEditFrom);
+    periodRow->addWidget(new QLabel(QStringLiteral("～")));
+    periodRow->addWidget(JvDatePickerEditTo);
+    periodRow->addSpacing(16);
+    periodRow->addWidget(ButtonDisp);
+    periodRow->addStretch();
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    for (QAction* action : {ActionDispDetail, ActionPrint, ActionClose}) {
+        auto* button = new QPushButton;
+        bindButton(button, action);
+        buttonRow->addWidget(button);
+    }
+
+    auto* layout = new QVBoxLayout(body());
+    layout->addLayout(periodRow);
+    layout->addWidget(GridList, 1);
+    layout->addLayout(buttonRow);
+}
+
+void BalanceListForm::setInitialValues()
+{
+    const QDate today = QDate::currentDate();
+    const QDate first(today.year(), today.month(), 1);
+    JvDatePickerEditFrom->setDate(first);
+    JvDatePickerEditTo->setDate(first.addMonths(1).addDays(-1));
+}
+
+void BalanceListForm::updateActions()
+{
+    const bool rows = ListDataSet().isOpen() && !ListDataSet().isEmpty();
+    ActionDispDetail->setEnabled(rows);
+    ActionPrint->setEnabled(rows);
+}
+
+void BalanceListForm::BuildList()
+{
+    const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
+    if (period.exchanged) {
+        JvDatePickerEditFrom->setDate(period.from);
+        JvDatePickerEditTo->setDate(period.to);
+    }
+    m_list.build(period.from, period.to);
+}
+
+void BalanceListForm::ActionDispDetailExecute()
+{
+    Dataset& ds = ListDataSet();
+    if (ds.currentRow() < 0)
+        return;
+    // The ledger takes the period the pickers hold now, not that of the rows shown.
+    m_names.openLedger(this, ds.field(m_names.list->partnerColumn).asText(), JvDatePickerEditFrom->date(),
+                       JvDatePickerEditTo->date());
+}
+
+void BalanceListForm::ActionPrintExecute()
+{
+    const std::unique_ptr<BalanceListRptForm> report = m_names.makeReport(ListDataSet());
+    report->QRLabelDateFrom.setCaption(PeriodFromText());
+    report->QRLabelDateTo.setCaption(PeriodToText());
+    m_preview(this, *report);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "balancelistcomputation.h"
+#include "dataset.h"
+#include "functionwindow.h"
+
+class BalanceListRptForm;
+class DatePicker;
+class DbGrid;
+class QPushButton;
+class Report;
+
+// The receivable and payable balance lists (twins): one row per partner of the
+// master with its position over a period, sortable by a click on a column
+// title, opening the partner's ledger and printing. The named windows differ
+// only by their Names.
+class BalanceListForm : public FunctionWindow {
+    Q_OBJECT
+
+public:
+    struct Names {
+        QString caption;  // 売掛残高一覧
+        int cashWidth = 0;
+        const BalanceListNames* list = nullptr;
+        // Opens the partner's ledger on the period, modally over `owner`.
+        void (*openLedger)(QWidget* owner, const QString& code, const QDate& from, const QDate& to) = nullptr;
+        std::unique_ptr<BalanceListRptForm> (*makeReport)(Dataset& list) = nullptr;
+    };
+
+    // How "印刷" shows the prepared layout: the modal print preview, unless a
+    // test looks at the layout instead.
+    using ReportPreview = std::function<int(QWidget* owner, const Report& report)>;
+
+    DatePicker* const JvDatePickerEditFrom;
+    DatePicker* const JvDatePickerEditTo;
+    QPushButton* const ButtonDisp;
+    DbGrid* const GridList;
+    QAction* ActionDispDetail = nullptr;
+    QAction* ActionPrint = nullptr;
+    QAction* ActionClose = nullptr;
+
+    // The list rows: closed until the first display.
+    Dataset& ListDataSet() const { return m_list.dataset(); }
+
+    // Lists every partner over the pickers' period; the pickers exchange their
+    // dates first when "to" is before "from".
+    void BuildList();
+
+    // The period of the last display, "yyyy/mm/dd"; empty before the first.
+    QString PeriodFromText() const { return m_list.PeriodFromText(); }
+    QString PeriodToText() const { return m_list.PeriodToText(); }
+
+    void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
+
+protected:
+    BalanceListForm(QWidget* owner, const Names& names);
+
+    void setInitialValues() override;
+    void updateActions() override;
+
+private:
+    void buildControls();
+    void ActionDispDetailExecute();
+    void ActionPrintExecute();
+
+    const Names& m_names;
+    BalanceListComputation m_list;
+    ReportPreview m_preview;
+};

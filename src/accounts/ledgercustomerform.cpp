@@ -1,0 +1,48 @@
+#include "ledgercustomerform.h"
+
+#include "codelookup.h"
+#include "findcustomerdlg.h"
+#include "ledgercustomerrptform.h"
+
+namespace {
+
+SlipOpener customerSlipOpener(int kind)
+{
+    // Cash and credit sales open the sales slip, receipts the receipt slip.
+    // The slip windows are wired in here as they arrive.
+    Q_UNUSED(kind);
+    return nullptr;
+}
+
+std::unique_ptr<LedgerRptForm> customerReport(Dataset& ledger, Dataset& partner)
+{
+    return std::make_unique<TLedgerCustomerRptForm>(ledger, partner);
+}
+
+}  // namespace
+
+const LedgerForm::Names& TLedgerCustomerForm::names()
+{
+    static const Names names{
+        .caption = QStringLiteral("顧客元帳"),
+        .codeLabel = QStringLiteral("顧客コード"),
+        .partnerTable = QStringLiteral("m_顧客"),
+        .partnerNameColumn = QStringLiteral("顧客名"),
+        .partnerDataSetName = QStringLiteral("CustomerDataSet"),
+        .nameBoxName = QStringLiteral("DBTextCustomerName"),
+        .dispDetailKey = QKeySequence(),
+        .balanceTitle = QStringLiteral("売掛残高"),
+        .balanceWidth = 62,
+        .quantityWidth = 46,
+        .ledger = &LedgerNames::customer(),
+        .lookUpPartner = lookUpCode<TFindCustomerDlg>,
+        .slipOpenerFor = customerSlipOpener,
+        .makeReport = customerReport,
+    };
+    return names;
+}
+
+TLedgerCustomerForm::TLedgerCustomerForm(QWidget* owner) : LedgerForm(owner, names())
+{
+    FormCreate();
+}

@@ -1,0 +1,275 @@
+#include "ledgerform.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "datepicker.h"
+#include "dbcodeedit.h"
+#include "dbgrid.h"
+#include "dbtext.h"
+#include "greycolumndelegate.h"
+#include "ledgerrptform.h"
+#include "partnerquery.h"
+#include "reportpreview.h"
+
+namespace {
+
+const QString kDispDate = QStringLiteral("表示用年月日");
+const QString kKindCode = QStringLiteral("種別コード");
+const QString kSlipNo = QStringLiteral("伝票番号");
+
+constexpr auto kLeft = Qt::AlignLeft | Qt::AlignVCenter;
+constexpr auto kRight = Qt::AlignRight | Qt::AlignVCenter;
+
+// The columns shown only with "詳細表示": what the detail lines carry.
+QStringList detailColumns(const LedgerNames& n)
+{
+    return {
+        QStringLiteral("区分"), QStringLiteral("商品名"), QStringLiteral("分類名"), QStringLiteral("単価"),
+        QStringLiteral("税額"), QStringLiteral("数量"),   QStringLiteral("金額"),   n.moneyAmount};
+}
+
+QList<ColumnSpec> ledgerColumns(const LedgerForm::Names& names)
+{
+    const LedgerNames& n = *names.ledger;
+    const int defaultWidth = ColumnSpec{}.width;
+    return {
+        {kDispDate, QStringLiteral("年月日"), 65, kLeft, DisplayFormat::Date},
+        {QStringLiteral("種別"), {}, 53, kLeft},
+        {QStringLiteral("区分"), {}, 34, kLeft},
+        // The item code is in the rows but never shown.
+        {QStringLiteral("商品コード"), {}, 64, kLeft, DisplayFormat::Text, false},
+        {QStringLiteral("商品名"), {}, 50, kLeft},
+        {QStringLiteral("分類名"), {}, 44, kLeft},
+        {QStringLiteral("単価"), {}, 49, kRight, DisplayFormat::Money},
+        {QStringLiteral("税額"), {}, 39, kRight, DisplayFormat::Money},
+        {QStringLiteral("数量"), {}, names.quantityWidth, kRight, DisplayFormat::Quantity},
+        {QStringLiteral("金額"), {}, 52, kRight, DisplayFormat::Money},
+        {QStringLiteral("現金合計"), {}, 61, kRight, DisplayFormat::Money},
+        {n.creditTotal, {}, defaultWidth, kRight, DisplayFormat::Money},
+        {n.moneyAmount, {}, 57, kRight, DisplayFormat::Money},
+        {n.moneyTotal, {}, 60, kRight, DisplayFormat::Money},
+        {QStringLiteral("残高"), names.balanceTitle, names.balanceWidth, kRight, DisplayFormat::Money},
+    };
+}
+
+QSet<QString> greyColumns(const LedgerNames& n)
+{
+    return {QStringLiteral("区分"),     QStringLiteral("商品コード"),
+            QStringLiteral("商品名"),   QStringLiteral("分類名"),
+            QStringLiteral("単価"),     QStringLiteral("税額"),
+            QStringLiteral("数量"),     QStringLiteral("金額"),
+            QStringLiteral("現金合計"), n.moneyAmount};
+}
+
+}  // namespace
+
+LedgerForm::LedgerForm(QWidget* owner, const Names& names)
+    : FunctionWindow(owner),
+      EditCode(new DbCodeEdit),
+      JvDatePickerEditFrom(new DatePicker),
+      JvDatePickerEditTo(new DatePicker),
+      CheckBoxDetail(new QCheckBox(QStringLiteral("詳細表示"))),
+      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
+      GridLedger(new DbGrid),
+      m_names(names),
+      m_ledger(Connection, *names.ledger),
+      m_partner(std::make_unique<Dataset>(Connection)),
+      m_shownPartner(std::make_unique<Dataset>(Connection)),
+      m_nameBox(new DbText),
+      m_preview(previewReport)
+{
+    const QString partnerSql = partnerQueryText(names.partnerTable, names.ledger->partnerColumn);
+    m_partner->setSql(partnerSql);
+    m_shownPartner->setSql(partnerSql);
+    m_partner->setObjectName(names.partnerDataSetName);
+    LedgerDataSet().setObjectName(QStringLiteral("LedgerDataSet"));
+    ActionDispDetail = createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("伝票表示"),
+                                    names.dispDetailKey, [this] { ActionDispDetailExecute(); });
+    ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
+                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
+    ActionClose = createCloseAction();
+    buildControls();
+
+    connect(EditCode, &DbCodeEdit::exited, this, [this] { runGuarded([this] { EditCodeExit(); }); });
+    connect(EditCode, &DbCodeEdit::buttonClicked, this,
+            [this] { runGuarded([this] { EditCodeButtonClick(); }); });
+    connect(CheckBoxDetail, &QCheckBox::toggled, this,
+            [this] { runGuarded([this] { CheckBoxDetailClick(); }); });
+    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { BuildLedger(); }); });
+    connect(GridLedger, &DbGrid::rowActivated, this, [this] { ActionDispDetail->trigger(); });
+}
+
+void LedgerForm::buildControls()
+{
+    setWindowTitle(m_names.caption);
+    resize(860, 560);
+
+    EditCode->setObjectName(QStringLiteral("EditCode"));
+    EditCode->setMaxLength(13);
+    EditCode->setMinimumWidth(120);
+    m_nameBox->setObjectName(m_names.nameBoxName);
+    m_nameBox->setFrameShape(QFrame::Panel);
+    m_nameBox->setFrameShadow(QFrame::Sunken);
+    m_nameBox->setMinimumWidth(260);
+    m_nameBox->bind(*m_partner, m_names.partnerNameColumn);
+    JvDatePickerEditFrom->setObjectName(QStringLiteral("JvDatePickerEditFrom"));
+    JvDatePickerEditTo->setObjectName(QStringLiteral("JvDatePickerEditTo"));
+    CheckBoxDetail->setObjectName(QStringLiteral("CheckBoxDetail"));
+    CheckBoxDetail->setChecked(true);
+    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
+
+    GridLedger->setObjectName(QStringLiteral("GridLedger"));
+    GridLedger->setDataset(LedgerDataSet(), ledgerColumns(m_names));
+    GridLedger->setItemDelegate(new GreyColumnDelegate(greyColumns(*m_names.ledger), GridLedger));
+    GridLedger->setRowPainter(
+        [this](const RowRef& row, int rowIndex) { return rowBackground(row, rowIndex); });
+
+    auto* codeRow = new QHBoxLayout;
+    codeRow->addWidget(new QLabel(m_names.codeLabel));
+    codeRow->addWidget(EditCode);
+    codeRow->addWidget(m_nameBox);
+    codeRow->addStretch();
+
+    auto* periodRow = new QHBoxLayout;
+    periodRow->addWidget(new QLabel(QStringLiteral("期間")));
+    periodRow->addWidget(JvDatePickerEditFrom);
+    periodRow->addWidget(new QLabel(QStringLiteral("～")));
+    periodRow->addWidget(JvDatePickerEditTo);
+    periodRow->addSpacing(16);
+    periodRow->addWidget(CheckBoxDetail);
+    periodRow->addSpacing(16);
+    periodRow->addWidget(ButtonDisp);
+    periodRow->addStretch();
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    for (QAction* action : {ActionDispDetail, ActionPrint, ActionClose}) {
+        auto* button = new QPushButton;
+        bindButton(button, action);
+        buttonRow->addWidget(button);
+    }
+
+    auto* layout = new QVBoxLayout(body());
+    layout->addLayout(codeRow);
+    layout->addLayout(periodRow);
+    layout->addWidget(GridLedger, 1);
+    layout->addLayout(buttonRow);
+}
+
+void LedgerForm::setInitialValues()
+{
+    const QDate today = QDate::currentDate();
+    const QDate first(today.year(), today.month(), 1);
+    JvDatePickerEditFrom->setDate(first);
+    JvDatePickerEditTo->setDate(first.addMonths(1).addDays(-1));
+}
+
+void LedgerForm::updateActions()
+{
+    ButtonDisp->setEnabled(partnerLoadedAsTyped());
+    const bool shown = LedgerDataSet().isOpen();
+    ActionDispDetail->setEnabled(shown);
+    ActionPrint->setEnabled(shown);
+}
+
+bool LedgerForm::partnerLoadedAsTyped() const
+{
+    if (!m_partner->isOpen() || m_partner->isEmpty())
+        return false;
+    const Field code = m_partner->field(m_names.ledger->partnerColumn);
+    return !code.isNull() && code.asText() == EditCode->text();
+}
+
+void LedgerForm::loadPartner(const QString& code)
+{
+    m_partner->close();
+    m_partner->setParam(QStringLiteral("Code"), code);
+    m_partner->open();
+}
+
+void LedgerForm::EditCodeExit()
+{
+    loadPartner(EditCode->text());
+}
+
+void LedgerForm::EditCodeButtonClick()
+{
+    if (!m_names.lookUpPartner)
+        return;
+    if (const std::optional<QString> code = m_names.lookUpPartner(this)) {
+        EditCode->setText(*code);
+        // As if the code had been typed and the field left. The focus may come
+        // back to this window only after the dialog is gone, so the partner is
+        // loaded here rather than left to the field's exit.
+        EditCodeExit();
+        EditCode->setFocus(Qt::OtherFocusReason);
+        focusNextChild();
+    }
+}
+
+void LedgerForm::BuildLedger()
+{
+    const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
+    if (period.exchanged) {
+        JvDatePickerEditFrom->setDate(period.from);
+        JvDatePickerEditTo->setDate(period.to);
+    }
+    const QString code =
+        m_partner->isOpen() ? m_partner->field(m_names.ledger->partnerColumn).asText() : QString();
+    m_shownPartner->close();
+    m_ledger.build(code, period.from, period.to);
+    m_shownPartner->setParam(QStringLiteral("Code"), code);
+    m_shownPartner->open();
+}
+
+void LedgerForm::openOnPartner(const QString& code, const QDate& from, const QDate& to)
+{
+    runGuarded([&] {
+        JvDatePickerEditFrom->setDate(from);
+        JvDatePickerEditTo->setDate(to);
+        EditCode->setText(code);
+        loadPartner(code);
+        BuildLedger();
+    });
+}
+
+void LedgerForm::CheckBoxDetailClick()
+{
+    const bool show = CheckBoxDetail->isChecked();
+    for (const QString& field : detailColumns(*m_names.ledger))
+        GridLedger->setColumnVisible(field, show);
+    m_ledger.setShowDetails(show);
+}
+
+void LedgerForm::ActionDispDetailExecute()
+{
+    Dataset& ds = LedgerDataSet();
+    if (ds.currentRow() < 0 || !m_names.slipOpenerFor)
+        return;
+    // Detail lines carry their slip's kind and number, so they open their slip too.
+    const int kind = int(ds.field(kKindCode).asInt());
+    const SlipOpener open = m_names.slipOpenerFor(kind);
+    if (open)
+        open(this, QString::number(ds.field(kSlipNo).asInt()));
+}
+
+void LedgerForm::ActionPrintExecute()
+{
+    const std::unique_ptr<LedgerRptForm> report = m_names.makeReport(LedgerDataSet(), *m_shownPartner);
+    report->QRLabelDateFrom.setCaption(PeriodFromText());
+    report->QRLabelDateTo.setCaption(PeriodToText());
+    m_preview(this, *report);
+}
+
+QVariant LedgerForm::rowBackground(const RowRef& row, int rowIndex) const
+{
+    // The carried-forward row and the slip rows stand out from their lines.
+    if (row.field(kDispDate).isNull() || rowIndex == LedgerDataSet().currentRow())
+        return {};
+    return GridLedger->palette().color(QPalette::Button);
+}

@@ -1,0 +1,48 @@
+#include "ledgersupplierform.h"
+
+#include "codelookup.h"
+#include "findsupplierdlg.h"
+#include "ledgersupplierrptform.h"
+
+namespace {
+
+SlipOpener supplierSlipOpener(int kind)
+{
+    // Cash and credit purchases open the purchase slip, payments the payment
+    // slip. The slip windows are wired in here as they arrive.
+    Q_UNUSED(kind);
+    return nullptr;
+}
+
+std::unique_ptr<LedgerRptForm> supplierReport(Dataset& ledger, Dataset& partner)
+{
+    return std::make_unique<TLedgerSupplierRptForm>(ledger, partner);
+}
+
+}  // namespace
+
+const LedgerForm::Names& TLedgerSupplierForm::names()
+{
+    static const Names names{
+        .caption = QStringLiteral("仕入先元帳"),
+        .codeLabel = QStringLiteral("仕入先コード"),
+        .partnerTable = QStringLiteral("m_仕入先"),
+        .partnerNameColumn = QStringLiteral("仕入先名"),
+        .partnerDataSetName = QStringLiteral("SupplierDataSet"),
+        .nameBoxName = QStringLiteral("DBTextSupplierName"),
+        .dispDetailKey = QKeySequence(ActionKey::DispDetail),
+        .balanceTitle = QStringLiteral("買掛残高"),
+        .balanceWidth = 60,
+        .quantityWidth = 47,
+        .ledger = &LedgerNames::supplier(),
+        .lookUpPartner = lookUpCode<TFindSupplierDlg>,
+        .slipOpenerFor = supplierSlipOpener,
+        .makeReport = supplierReport,
+    };
+    return names;
+}
+
+TLedgerSupplierForm::TLedgerSupplierForm(QWidget* owner) : LedgerForm(owner, names())
+{
+    FormCreate();
+}
