@@ -1,7 +1,5 @@
 #include "datasetmodel.h"
 
-#include <QSize>
-
 #include <stdexcept>
 
 #include "dataset.h"
@@ -122,10 +120,9 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     const ColumnSpec& spec = columnSpec(section);
+    // Widths are the grid's business (it sizes its sections from the column specs).
     if (role == Qt::DisplayRole)
         return spec.title.isEmpty() ? spec.field : spec.title;
-    if (role == Qt::SizeHintRole)
-        return QSize(spec.width, 0);
     return {};
 }
 

@@ -56,6 +56,10 @@ public:
 
     inline static const QString EditingText = QStringLiteral("編集中");
 
+    // Exempts `widget` and its children from Enter as Tab (a grid that posts its
+    // row on Enter). Public so that such a widget can exempt itself.
+    static void exemptFromEnterAsTab(QWidget* widget);
+
 protected:
     // The window's own connection: opened by FormCreate, closed with the window.
     ::Connection Connection;
@@ -101,7 +105,6 @@ protected:
     // uses Enter itself turns this off as a whole; a widget (a grid that posts its
     // row on Enter) is exempted together with its children.
     void setEnterAsTab(bool on) { m_enterAsTab = on; }
-    static void exemptFromEnterAsTab(QWidget* widget);
 
     // Escape closes the window only where the window asks for it (a dialog with a
     // cancel button); elsewhere a stray Escape would drop the user's input.

@@ -90,7 +90,7 @@ void TestDatasetModel::displayFormatsAndAlignment()
     DatasetModel model(ds, lineColumns());
     QCOMPARE(model.columnCount(), 4);
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("No"));
-    QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::SizeHintRole).toSize().width(), 172);
+    QCOMPARE(model.columnSpec(1).width, 172);
     QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("¥1,235"));
     QCOMPARE(model.index(0, 3).data().toString(), QStringLiteral("1.50"));
     QCOMPARE(model.index(2, 2).data().toString(), QStringLiteral("-¥1"));
