@@ -2,7 +2,11 @@
 
 #include <stdexcept>
 
+#include "accountspayablelistform.h"
+#include "accountsreceivablelistform.h"
 #include "launcher.h"
+#include "ledgercustomerform.h"
+#include "ledgersupplierform.h"
 
 void WindowRegistry::add(const QString& actionName, Factory factory)
 {
@@ -15,7 +19,9 @@ void WindowRegistry::add(const QString& actionName, Factory factory)
 
 void registerWindows(WindowRegistry& registry)
 {
-    // No function window is built yet. Each one is added here as it arrives,
-    // e.g. registry.add<TInputSalesForm>(QStringLiteral("ActionInputSales"));
-    Q_UNUSED(registry);
+    // Each function window is added here as it arrives.
+    registry.add<TAccountsReceivableListForm>(QStringLiteral("ActionAccountsReceivableList"));
+    registry.add<TLedgerCustomerForm>(QStringLiteral("ActionLedgerCustomer"));
+    registry.add<TAccountsPayableListForm>(QStringLiteral("ActionAccountsPayableList"));
+    registry.add<TLedgerSupplierForm>(QStringLiteral("ActionLedgerSupplier"));
 }
