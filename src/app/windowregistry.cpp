@@ -4,6 +4,8 @@
 
 #include "accountspayablelistform.h"
 #include "accountsreceivablelistform.h"
+#include "inputbuyingform.h"
+#include "inputsalesform.h"
 #include "launcher.h"
 #include "ledgercustomerform.h"
 #include "ledgersupplierform.h"
@@ -20,6 +22,8 @@ void WindowRegistry::add(const QString& actionName, Factory factory)
 void registerWindows(WindowRegistry& registry)
 {
     // Each function window is added here as it arrives.
+    registry.add<TInputSalesForm>(QStringLiteral("ActionInputSales"));
+    registry.add<TInputBuyingForm>(QStringLiteral("ActionInputBuying"));
     registry.add<TAccountsReceivableListForm>(QStringLiteral("ActionAccountsReceivableList"));
     registry.add<TLedgerCustomerForm>(QStringLiteral("ActionLedgerCustomer"));
     registry.add<TAccountsPayableListForm>(QStringLiteral("ActionAccountsPayableList"));

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+#include "slipkind.h"
+
+class QWidget;
+
+// The master lookup dialogs the slip windows and search dialogs open: each is
+// created over `owner`, shown modally and released; the chosen code, or
+// nothing when the user cancelled.
+namespace SlipLookups {
+
+std::optional<QString> pickPartner(QWidget* owner, SlipKind::Partner partner);
+std::optional<QString> pickEmployee(QWidget* owner);
+std::optional<QString> pickItem(QWidget* owner);
+
+}  // namespace SlipLookups
