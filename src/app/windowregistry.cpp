@@ -5,6 +5,8 @@
 #include "accountspayablelistform.h"
 #include "accountsreceivablelistform.h"
 #include "inputbuyingform.h"
+#include "inputmoneyreceiveform.h"
+#include "inputpaymentform.h"
 #include "inputsalesform.h"
 #include "launcher.h"
 #include "ledgercustomerform.h"
@@ -24,6 +26,8 @@ void registerWindows(WindowRegistry& registry)
     // Each function window is added here as it arrives.
     registry.add<TInputSalesForm>(QStringLiteral("ActionInputSales"));
     registry.add<TInputBuyingForm>(QStringLiteral("ActionInputBuying"));
+    registry.add<TInputMoneyReceiveForm>(QStringLiteral("ActionInputMoneyReceive"));
+    registry.add<TInputPaymentForm>(QStringLiteral("ActionInputPayment"));
     registry.add<TAccountsReceivableListForm>(QStringLiteral("ActionAccountsReceivableList"));
     registry.add<TLedgerCustomerForm>(QStringLiteral("ActionLedgerCustomer"));
     registry.add<TAccountsPayableListForm>(QStringLiteral("ActionAccountsPayableList"));

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "money.h"
+#include "slipeditor.h"
+
+// A receipt or payment slip: lines of amounts, each with a kind from the
+// kind list ("10" for a new line) and a remark. Every such slip needs a
+// registered partner.
+class MoneySlipEditor : public SlipEditor {
+public:
+    MoneySlipEditor(Connection& connection, const SlipKind& kind);
+
+    Dataset CategoDataSet;  // ReceiveCategoDataSet or PaymentCategoDataSet
+
+    void openFixedLists() override;
+    // The sum of 金額 over the line set as it stands; an emptied amount counts 0.
+    // Throws MoneyOverflow when it does not fit.
+    Money total() const;
+    bool partnerRequired() const override { return true; }
+
+protected:
+    void checkLines() override;
+    void lineInserted() override;
+    void checkLineBeforePost() override;
+};
