@@ -11,6 +11,7 @@
 
 #include "cases_accounts.h"
 #include "cases_reports.h"
+#include "cases_slips.h"
 #include "connection.h"
 #include "datacases.h"
 #include "harness.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
         addDataCases(suite, context);
         addAccountsCases(suite, context);
         addReportCases(suite, context);
+        addSlipCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());
