@@ -2,6 +2,8 @@
 
 #include "codelookup.h"
 #include "findcustomerdlg.h"
+#include "inputmoneyreceiveform.h"
+#include "inputsalesform.h"
 #include "ledgercustomerrptform.h"
 
 namespace {
@@ -9,9 +11,15 @@ namespace {
 SlipOpener customerSlipOpener(int kind)
 {
     // Cash and credit sales open the sales slip, receipts the receipt slip.
-    // The slip windows are wired in here as they arrive.
-    Q_UNUSED(kind);
-    return nullptr;
+    switch (kind) {
+        case 1:
+        case 2:
+            return openSlipWindow<TInputSalesForm>;
+        case 3:
+            return openSlipWindow<TInputMoneyReceiveForm>;
+        default:
+            return nullptr;  // the carried-forward row has no slip
+    }
 }
 
 std::unique_ptr<LedgerRptForm> customerReport(Dataset& ledger, Dataset& partner)

@@ -2,16 +2,24 @@
 
 #include "codelookup.h"
 #include "findsupplierdlg.h"
+#include "inputbuyingform.h"
+#include "inputpaymentform.h"
 #include "ledgersupplierrptform.h"
 
 namespace {
 
 SlipOpener supplierSlipOpener(int kind)
 {
-    // Cash and credit purchases open the purchase slip, payments the payment
-    // slip. The slip windows are wired in here as they arrive.
-    Q_UNUSED(kind);
-    return nullptr;
+    // Cash and credit purchases open the purchase slip, payments the payment slip.
+    switch (kind) {
+        case 1:
+        case 2:
+            return openSlipWindow<TInputBuyingForm>;
+        case 3:
+            return openSlipWindow<TInputPaymentForm>;
+        default:
+            return nullptr;  // the carried-forward row has no slip
+    }
 }
 
 std::unique_ptr<LedgerRptForm> supplierReport(Dataset& ledger, Dataset& partner)

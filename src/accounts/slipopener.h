@@ -2,9 +2,8 @@
 
 #include <QString>
 
+#include "dbcodeedit.h"
 #include "modal.h"
-
-class QWidget;
 
 // Opens a slip window on one slip, modally over `owner`: the number goes into
 // the window's slip-number field as text, OpenSlip shows that slip (or starts a

@@ -87,6 +87,8 @@ private slots:
     void printTakesTheLastDisplay_data() { addSideRows(); }
     void printTakesTheLastDisplay();
     void openOnPartnerShowsTheLedger_data() { addSideRows(); }
+    void openSlipOfRow_data();
+    void openSlipOfRow();
     void openOnPartnerShowsTheLedger();
 };
 
@@ -422,6 +424,81 @@ void TestLedgerForms::openOnPartnerShowsTheLedger()
     w->idleRefresh();
     QVERIFY(w->ButtonDisp->isEnabled());
     QVERIFY(w->ActionPrint->isEnabled());
+}
+
+void TestLedgerForms::openSlipOfRow_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("useKey");
+    QTest::addColumn<QString>("windowClass");
+    QTest::addColumn<QString>("slipNo");
+    // Rows: 0 carried forward, 1 credit slip 5, 2-3 its lines, 4 cash slip 6,
+    // 5 its line, 6 money slip 7, 7 its line.
+    QTest::newRow("customer credit line") << 0 << 3 << false << "TInputSalesForm"
+                                          << "5";
+    QTest::newRow("customer cash slip") << 0 << 4 << false << "TInputSalesForm"
+                                        << "6";
+    QTest::newRow("customer receipt slip") << 0 << 6 << false << "TInputMoneyReceiveForm"
+                                           << "7";
+    QTest::newRow("customer receipt line") << 0 << 7 << false << "TInputMoneyReceiveForm"
+                                           << "7";
+    QTest::newRow("customer carried forward") << 0 << 0 << false << QString() << QString();
+    QTest::newRow("supplier credit slip") << 1 << 1 << true << "TInputBuyingForm"
+                                          << "5";
+    QTest::newRow("supplier cash line") << 1 << 5 << false << "TInputBuyingForm"
+                                        << "6";
+    QTest::newRow("supplier payment line") << 1 << 7 << true << "TInputPaymentForm"
+                                           << "7";
+    QTest::newRow("supplier carried forward") << 1 << 0 << true << QString() << QString();
+}
+
+void TestLedgerForms::openSlipOfRow()
+{
+    QFETCH(int, side);
+    QFETCH(int, row);
+    QFETCH(bool, useKey);
+    QFETCH(QString, windowClass);
+    QFETCH(QString, slipNo);
+    TestDb db;
+    {
+        Connection c(db.path());
+        Books b(c, booksOf(side));
+        b.partner("P1");
+        b.goods(5, QDate(2024, 3, 2), Books::Credit, "P1",
+                {GoodsLine{yen(100), yen(10), yen(1)}, GoodsLine{yen(200), yen(20), yen(1)}});
+        b.goods(6, QDate(2024, 3, 3), Books::Cash, "P1", yen(50));
+        b.money(7, QDate(2024, 3, 4), "P1", {yen(30)});
+    }
+    const auto w = makeLedger(side);
+    QVERIFY(showActive(w.get()));
+    enterCode(*w, "P1");
+    display(*w, F, T);
+    QCOMPARE(w->LedgerDataSet().count(), 8);
+
+    QString opened, number;
+    ModalDriver driver;
+    driver.then([&](QWidget* modal) {
+        opened = QString::fromLatin1(modal->metaObject()->className());
+        if (auto* field = modal->findChild<QLineEdit*>("EditCode"))
+            number = field->text();
+        modal->close();
+    });
+    w->idleRefresh();
+    const QPoint at = w->GridLedger->visualRect(w->GridLedger->model()->index(row, 1)).center();
+    if (useKey) {
+        QTest::mouseClick(w->GridLedger->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(w->LedgerDataSet().currentRow(), row);
+        w->idleRefresh();
+        QTest::keyClick(w.get(), Qt::Key_F10);
+    } else {
+        QTest::mouseDClick(w->GridLedger->viewport(), Qt::LeftButton, {}, at);
+    }
+    QCOMPARE(opened, windowClass);
+    QCOMPARE(number, slipNo);
+    QCOMPARE(driver.finished(), !windowClass.isEmpty());
+    // The ledger is not refreshed afterwards.
+    QCOMPARE(w->LedgerDataSet().count(), 8);
 }
 
 QTEST_MAIN(TestLedgerForms)
