@@ -5,9 +5,12 @@
 #include "accountspayablelistform.h"
 #include "accountsreceivablelistform.h"
 #include "inputbuyingform.h"
+#include "inputcompanyform.h"
 #include "inputmoneyreceiveform.h"
 #include "inputpaymentform.h"
 #include "inputsalesform.h"
+#include "inputtaxform.h"
+#include "inputunitform.h"
 #include "launcher.h"
 #include "ledgercustomerform.h"
 #include "ledgersupplierform.h"
@@ -28,6 +31,9 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TInputBuyingForm>(QStringLiteral("ActionInputBuying"));
     registry.add<TInputMoneyReceiveForm>(QStringLiteral("ActionInputMoneyReceive"));
     registry.add<TInputPaymentForm>(QStringLiteral("ActionInputPayment"));
+    registry.add<TInputUnitForm>(QStringLiteral("ActionInputUnit"));
+    registry.add<TInputTaxForm>(QStringLiteral("ActionInputTax"));
+    registry.add<TInputCompanyForm>(QStringLiteral("ActionInputCompany"));
     registry.add<TAccountsReceivableListForm>(QStringLiteral("ActionAccountsReceivableList"));
     registry.add<TLedgerCustomerForm>(QStringLiteral("ActionLedgerCustomer"));
     registry.add<TAccountsPayableListForm>(QStringLiteral("ActionAccountsPayableList"));
