@@ -699,6 +699,9 @@ void Dataset::applyUpdates()
     // onto a number another line gives up is removed under its old key and written
     // under its new one, so no order of renumbering collides with a key.
     Transaction tx(m_connection);
+    // Registered before the first write: whichever write fails, the rollback puts
+    // every row back to pending, including those already marked written here.
+    rememberUntilEnd(snapshot);
     for (const Deleted& d : m_deleted)
         deleteRow(*d.row);
     for (const auto& [row, before] : snapshot->rows) {
@@ -718,7 +721,6 @@ void Dataset::applyUpdates()
         }
     }
     m_deleted.clear();
-    rememberUntilEnd(snapshot);
     tx.commit();
 }
 

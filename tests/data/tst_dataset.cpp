@@ -334,11 +334,23 @@ void TestDataset::cachedApplyRolledBackKeepsPendingChanges()
     QCOMPARE(lines(*m_c), QStringLiteral("1:A 2:B 3:C"));
     QVERIFY(ds.hasPendingUpdates());
     QCOMPARE(heldNames(ds), QStringLiteral("B2 C Z"));
+    // A write that fails half-way through the batch leaves every row pending,
+    // also the lines written before it.
+    ds.append();
+    ds.setValue("伝票番号", 1);
+    ds.setValue("明細番号", 10);
+    ds.setValue("商品名", "Y");
+    ds.post();
+    m_db->exec("INSERT INTO t_売上明細 (伝票番号, 明細番号, 商品名) VALUES (1, 10, 'taken')");
+    QVERIFY(!errorOf([&] { ds.applyUpdates(); }).isEmpty());  // Z goes in, then Y fails
+    QVERIFY(ds.hasPendingUpdates());
+    QCOMPARE(lines(*m_c), QStringLiteral("1:A 2:B 3:C 10:taken"));
+    m_db->exec("DELETE FROM t_売上明細 WHERE 明細番号 = 10");
     // The retry writes everything once.
     Transaction t(*m_c);
     ds.applyUpdates();
     t.commit();
-    QCOMPARE(lines(*m_c), QStringLiteral("2:B2 3:C 9:Z"));
+    QCOMPARE(lines(*m_c), QStringLiteral("2:B2 3:C 9:Z 10:Y"));
     QVERIFY(!ds.hasPendingUpdates());
 }
 
