@@ -37,6 +37,14 @@ bool isOpenKey(const QKeyEvent* event)
 
 }  // namespace
 
+DbEditGrid::~DbEditGrid()
+{
+    // An open cell editor that still has the focus would otherwise report its
+    // focus-out to a grid already half torn down (a window destroyed while shown).
+    if (QWidget* focused = QApplication::focusWidget(); focused && isAncestorOf(focused))
+        focused->clearFocus();
+}
+
 DbEditGrid::DbEditGrid(QWidget* parent)
     : DbGrid(parent),
       m_textDelegate(new CellDelegate(this)),

@@ -49,6 +49,7 @@ class DbEditGrid : public DbGrid {
 
 public:
     explicit DbEditGrid(QWidget* parent = nullptr);
+    ~DbEditGrid() override;
 
     // The cells of `column` are a drop-down list of `lookup` (code and name);
     // choosing an entry writes its code into `targetField` of the row.
