@@ -6,9 +6,14 @@
 #include "accountsreceivablelistform.h"
 #include "inputbuyingform.h"
 #include "inputcompanyform.h"
+#include "inputcustomerform.h"
+#include "inputemployeeform.h"
+#include "inputitemcategoform.h"
+#include "inputitemform.h"
 #include "inputmoneyreceiveform.h"
 #include "inputpaymentform.h"
 #include "inputsalesform.h"
+#include "inputsupplierform.h"
 #include "inputtaxform.h"
 #include "inputunitform.h"
 #include "launcher.h"
@@ -31,6 +36,11 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TInputBuyingForm>(QStringLiteral("ActionInputBuying"));
     registry.add<TInputMoneyReceiveForm>(QStringLiteral("ActionInputMoneyReceive"));
     registry.add<TInputPaymentForm>(QStringLiteral("ActionInputPayment"));
+    registry.add<TInputItemForm>(QStringLiteral("ActionInputItem"));
+    registry.add<TInputItemCategoForm>(QStringLiteral("ActionInputItemCatego"));
+    registry.add<TInputCustomerForm>(QStringLiteral("ActionInputCustomer"));
+    registry.add<TInputSupplierForm>(QStringLiteral("ActionInputSupplier"));
+    registry.add<TInputEmployeeForm>(QStringLiteral("ActionInputEmployee"));
     registry.add<TInputUnitForm>(QStringLiteral("ActionInputUnit"));
     registry.add<TInputTaxForm>(QStringLiteral("ActionInputTax"));
     registry.add<TInputCompanyForm>(QStringLiteral("ActionInputCompany"));
