@@ -15,12 +15,13 @@ PickListQuery taxClasses()
             QStringLiteral("税区分名")};
 }
 
-// The fields that customers and suppliers share after their name.
-QList<FieldSpec> partnerFields(const QString& prefix, bool required)
+// The fields that customers and suppliers share: the name (expected to be
+// filled, hence " *"), kana, postal code, address, telephone, fax and mail.
+QList<FieldSpec> partnerFields(const QString& prefix)
 {
     const QString name = prefix + QStringLiteral("名");
     return {
-        {name + (required ? QStringLiteral(" *") : QString()), name, FieldKind::Text, NameWidth},
+        {name + QStringLiteral(" *"), name, FieldKind::Text, NameWidth},
         {name + QStringLiteral("カナ"), name + QStringLiteral("カナ"), FieldKind::Text, NameWidth},
         {QStringLiteral("郵便番号"), QStringLiteral("郵便番号"), FieldKind::PostalCode},
         {QStringLiteral("住所"), QStringLiteral("住所"), FieldKind::Text, NameWidth},
@@ -100,7 +101,7 @@ const EditorSpec& customer()
                      13,
                      QStringLiteral("CustomerDataSet"),
                      {},
-                     partnerFields(QStringLiteral("顧客"), true),
+                     partnerFields(QStringLiteral("顧客")),
                      {}};
         s.fields.append({QStringLiteral("締日"), QStringLiteral("締日"), FieldKind::ClosingDay});
         return s;
@@ -116,7 +117,7 @@ const EditorSpec& supplier()
                                  13,
                                  QStringLiteral("SupplierDataSet"),
                                  {},
-                                 partnerFields(QStringLiteral("仕入先"), true),
+                                 partnerFields(QStringLiteral("仕入先")),
                                  {}};
     return spec;
 }
