@@ -68,9 +68,9 @@ QVariant normalised(const QVariant& value)
     return v;
 }
 
-DbError conflictError(const QString& table)
+DbConflict conflictError(const QString& table)
 {
-    return DbError(
+    return DbConflict(
         QStringLiteral("%1 の行は、読み込んだ後に他の画面または他のプログラムで変更または削除されたため、"
                        "保存できません。画面を開き直してから、もう一度操作してください。")
             .arg(table));
@@ -743,6 +743,10 @@ void Dataset::cancelUpdates()
     }
     *m_store = std::move(kept);
     for (auto it = m_deleted.rbegin(); it != m_deleted.rend(); ++it) {
+        // A row edited before it was deleted comes back as it was read: its
+        // edit goes with the deletion, or a later apply would write it.
+        it->row->values = it->row->original;
+        it->row->status = DatasetRow::Status::Unchanged;
         const size_t at = std::min(size_t(std::max(it->storeIndex, 0)), m_store->size());
         m_store->insert(m_store->begin() + at, it->row);
     }
@@ -918,6 +922,28 @@ Cursor Dataset::clone() const
     return cursor;
 }
 
+Cursor Dataset::confirmedClone() const
+{
+    if (!isEditing())
+        return clone();
+    const DatasetRow* editing = m_visible[size_t(m_pos)];
+    auto rows = std::make_shared<std::vector<RowPtr>>();
+    rows->reserve(m_store->size());
+    for (const RowPtr& row : *m_store) {
+        if (row.get() != editing) {
+            rows->push_back(row);
+        } else if (m_state == State::Edit) {
+            auto before = std::make_shared<DatasetRow>(*row);
+            before->values = m_editBackup;
+            rows->push_back(std::move(before));
+        }
+    }
+    Cursor cursor;
+    cursor.m_rows = std::move(rows);
+    cursor.m_shape = m_shape;
+    return cursor;
+}
+
 void Dataset::setMasterLink(Dataset* master, const QString& masterField, const QString& detailField)
 {
     disconnect(m_masterMoved);
@@ -928,8 +954,10 @@ void Dataset::setMasterLink(Dataset* master, const QString& masterField, const Q
     m_detailField = detailField;
     if (master) {
         auto follow = [this] {
+            // A row being typed stays the current row: the cursor never moves
+            // under an edit, or the next assignment would land on another row.
             if (isOpen())
-                refreshView(nullptr);
+                refreshView(isEditing() ? m_visible[size_t(m_pos)] : nullptr);
         };
         m_masterMoved = connect(master, &Dataset::currentChanged, this, follow);
         m_masterReset = connect(master, &Dataset::layoutReset, this, follow);

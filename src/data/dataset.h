@@ -182,6 +182,9 @@ public:
     void sortBy(const QList<SortKey>& keys);  // reorders the held rows
 
     Cursor clone() const;
+    // The rows as they stand confirmed: without a row being inserted, and with a
+    // row being edited as it was before the edit.
+    Cursor confirmedClone() const;
     // Shows only the rows whose `detailField` equals the master's current `masterField`;
     // a new row takes the master's value.
     void setMasterLink(Dataset* master, const QString& masterField, const QString& detailField);

@@ -24,3 +24,10 @@ private:
     QString m_message;
     int m_code;
 };
+
+// A write that found its row changed or deleted by another connection since it
+// was read. Writing again cannot help: the row must be read again first.
+class DbConflict : public DbError {
+public:
+    using DbError::DbError;
+};

@@ -175,7 +175,7 @@ void GoodsSlipEditor::checkLineBeforePost()
 {
     LineTax::checkLine(DetailDataSet.field(PriceField).asMoney(), DetailDataSet.field(TaxField).asMoney(),
                        DetailDataSet.field(QuantityField).asMoney());
-    totals();  // the slip with this line must fit as well
+    LineTax::SlipTotals::of(DetailDataSet.clone());  // the slip with this line must fit as well
 }
 
 void GoodsSlipEditor::checkLines()

@@ -30,8 +30,9 @@ public:
     // The rate row in force on the slip date.
     void refreshTaxRate();
     Money rate() const { return LineTax::rateOf(TaxDataSet); }
-    // Over the line set as it stands in the window; an emptied price or quantity counts 0.
-    LineTax::SlipTotals totals() const { return LineTax::SlipTotals::of(DetailDataSet.clone()); }
+    // Over the confirmed lines (not a line still being typed; a line being
+    // changed as it was); an emptied price or quantity counts 0.
+    LineTax::SlipTotals totals() const { return LineTax::SlipTotals::of(DetailDataSet.confirmedClone()); }
 
     // Only a credit slip needs a registered partner.
     bool partnerRequired() const override;

@@ -10,6 +10,7 @@
 #include "dbeditgrid.h"
 #include "dbpicklist.h"
 #include "dbtext.h"
+#include "fieldlink.h"
 #include "sliplookups.h"
 
 namespace {
@@ -118,7 +119,7 @@ GoodsSlipForm::GoodsSlipForm(QWidget* owner, const SlipKind& kind) : SlipForm(ow
 
     connect(DBComboEditEmployee, &DbCodeEdit::buttonClicked, this,
             [this] { runGuarded([this] { employeeEditButtonClick(); }); });
-    connect(DBComboEditEmployee, &DbEdit::exited, this,
+    connect(&DBComboEditEmployee->link(), &FieldLink::committed, this,
             [this] { runGuarded([this] { RefreshEmployee(); }); });
     connect(DetailGrid, &DbEditGrid::ellipsisClicked, this, [this](const QString& column) {
         if (column == QStringLiteral("商品コード"))

@@ -28,10 +28,9 @@ void MoneySlipEditor::openFixedLists()
     CategoDataSet.open();
 }
 
-Money MoneySlipEditor::total() const
+Money MoneySlipEditor::sumOf(Cursor lines)
 {
     Money sum;
-    Cursor lines = DetailDataSet.clone();
     for (lines.first(); !lines.eof(); lines.next())
         sum += lines.field(AmountField).asMoney();
     return sum;
@@ -47,7 +46,7 @@ void MoneySlipEditor::lineInserted()
 void MoneySlipEditor::checkLineBeforePost()
 {
     try {
-        total();
+        sumOf(DetailDataSet.clone());  // the slip with this line must fit
     } catch (const MoneyOverflow&) {
         throw LineAmountError(totalTooLargeText());
     }

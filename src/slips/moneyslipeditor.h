@@ -13,13 +13,17 @@ public:
     Dataset CategoDataSet;  // ReceiveCategoDataSet or PaymentCategoDataSet
 
     void openFixedLists() override;
-    // The sum of 金額 over the line set as it stands; an emptied amount counts 0.
-    // Throws MoneyOverflow when it does not fit.
-    Money total() const;
+    // The sum of 金額 over the confirmed lines (not a line still being typed; a
+    // line being changed as it was); an emptied amount counts 0. Throws
+    // MoneyOverflow when it does not fit.
+    Money total() const { return sumOf(DetailDataSet.confirmedClone()); }
     bool partnerRequired() const override { return true; }
 
 protected:
     void checkLines() override;
     void lineInserted() override;
     void checkLineBeforePost() override;
+
+private:
+    static Money sumOf(Cursor lines);
 };

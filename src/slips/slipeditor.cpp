@@ -47,6 +47,7 @@ SlipEditor::SlipEditor(Connection& connection, const SlipKind& kind)
     DetailDataSet.events.beforePost = [this] { checkLineBeforePost(); };
     DetailDataSet.events.afterPost = [this] { showTotals(); };
     DetailDataSet.events.afterDelete = [this] { showTotals(); };
+    DetailDataSet.events.afterCancel = [this] { showTotals(); };
 }
 
 SlipEditor::~SlipEditor() = default;
@@ -102,6 +103,15 @@ int SlipEditor::slipNo() const
     if (!HeaderDataSet.isOpen() || HeaderDataSet.currentRow() < 0)
         return 0;
     return int(HeaderDataSet.field(SlipNoField).asInt());
+}
+
+bool SlipEditor::partnerRegistered() const
+{
+    if (!PartnerDataSet.isOpen() || PartnerDataSet.isEmpty() || !HeaderDataSet.isOpen() ||
+        HeaderDataSet.currentRow() < 0)
+        return false;
+    return PartnerDataSet.field(m_kind.partnerField).asText() ==
+           HeaderDataSet.field(m_kind.partnerField).asText();
 }
 
 bool SlipEditor::partnerCodeIs(const QString& text) const
@@ -184,10 +194,13 @@ void SlipEditor::checkStillAsRead()
 }
 
 // The new slip moves to the next free number, header and lines alike, so the
-// user only has to save again.
+// user only has to save again. Nothing of the old number stays: the datasets'
+// parameters follow, so that whatever reads the slip again reads this one.
 void SlipEditor::takeNextNumber()
 {
     const int number = nextSlipNo();
+    HeaderDataSet.setParam(SlipNoParam, number);
+    DetailDataSet.setParam(SlipNoParam, number);
     HeaderDataSet.edit();
     HeaderDataSet.setValue(SlipNoField, number);
     const int keep = DetailDataSet.currentRow();
@@ -205,18 +218,19 @@ void SlipEditor::save()
 {
     if (DetailDataSet.isEditing())
         DetailDataSet.post();
+    checkPartner();
     checkLines();
     renumberLines();
     const int number = slipNo();
-    const std::vector<QVariantList> lineSet = lineValues();
-    bool linesWritten = false;
     try {
+        // A write that fails rolls the transaction back, and the datasets mark
+        // what they wrote in it as not written: the next save writes the slip
+        // exactly as the window shows it.
         Transaction tx(m_connection);
         checkStillAsRead();
         // A header not changed is not written; one left unwritten by a
         // rolled-back save is written again.
         HeaderDataSet.post();
-        linesWritten = true;
         DetailDataSet.applyUpdates();
         tx.commit();
     } catch (const NumberTaken&) {
@@ -225,59 +239,27 @@ void SlipEditor::save()
                                      "この伝票を伝票番号 %2 に変えましたので、もう一度登録してください。")
                           .arg(number)
                           .arg(slipNo()));
-    } catch (...) {
-        if (linesWritten)
-            restoreLines(lineSet);
-        throw;
+    } catch (const DbConflict&) {
+        throw DbError(
+            QStringLiteral("伝票番号 %1 の伝票は、開いた後で他の画面から変更または削除されています。"
+                           "何度登録しても保存できません。「編集取消」で閉じてから開き直してください。")
+                .arg(number));
     }
     m_editing = false;
     m_newSlip = false;
     closeAll();
 }
 
-std::vector<QVariantList> SlipEditor::lineValues() const
+// The partner row is looked up for the code that will be written, whatever the
+// window last looked up.
+void SlipEditor::checkPartner()
 {
-    std::vector<QVariantList> lines;
-    const QStringList& columns = DetailDataSet.columns();
-    for (int row = 0; row < DetailDataSet.count(); ++row) {
-        QVariantList values;
-        for (const QString& column : columns)
-            values << DetailDataSet.fieldAt(row, column).value();
-        lines.push_back(values);
-    }
-    return lines;
-}
-
-// A batch of line writes that failed part-way leaves the lines it wrote before
-// the failure marked as written, though the rollback undid them. The line set
-// is therefore laid out again as the user left it, on top of the lines as
-// stored: every stored line to be deleted, every line of the window to be
-// inserted. The next save writes exactly the slip the window shows.
-void SlipEditor::restoreLines(const std::vector<QVariantList>& lines)
-{
-    const DatasetEvents handlers = DetailDataSet.events;
-    DetailDataSet.events = DatasetEvents{};  // the values are restored, not typed
-    try {
-        DetailDataSet.close();
-        DetailDataSet.open();
-        while (DetailDataSet.count() > 0) {
-            DetailDataSet.first();
-            DetailDataSet.remove();
-        }
-        const QStringList& columns = DetailDataSet.columns();
-        for (const QVariantList& values : lines) {
-            DetailDataSet.append();
-            for (int c = 0; c < columns.size() && c < values.size(); ++c)
-                DetailDataSet.setValue(columns[c], values[c]);
-            DetailDataSet.post();
-        }
-        if (DetailDataSet.count() > 0)
-            DetailDataSet.first();
-    } catch (...) {
-        DetailDataSet.events = handlers;
-        throw;
-    }
-    DetailDataSet.events = handlers;
+    if (!partnerRequired())
+        return;
+    refreshPartner(HeaderDataSet.field(m_kind.partnerField).asText());
+    if (!partnerRegistered())
+        throw SlipCheckError(QStringLiteral("%1が登録されていません。").arg(m_kind.partnerField), -1,
+                             m_kind.partnerField);
 }
 
 void SlipEditor::remove()

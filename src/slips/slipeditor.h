@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <stdexcept>
-#include <vector>
 
 #include "dataset.h"
 #include "slipkind.h"
@@ -74,7 +73,8 @@ public:
     int slipNo() const;
     bool hasLines() const { return DetailDataSet.isOpen() && DetailDataSet.count() > 0; }
     bool isLineBeingEntered() const { return DetailDataSet.isEditing(); }
-    bool partnerRegistered() const { return PartnerDataSet.isOpen() && !PartnerDataSet.isEmpty(); }
+    // The partner row shown is that of the header's code.
+    bool partnerRegistered() const;
     // The header's partner code equals `text` (an empty text equals no code).
     bool partnerCodeIs(const QString& text) const;
     // Whether the slip's partner must be registered (a credit slip, every money slip).
@@ -86,12 +86,15 @@ public:
     // A saved slip is shown, unchanged.
     bool canDelete() const;
 
-    // Posts a line being entered, runs the checks (SlipCheckError), renumbers the
+    // Posts a line being entered, runs the checks (SlipCheckError; the partner
+    // is looked up again for the code that will be written), renumbers the
     // lines 1, 2, 3 … and writes header and lines in one transaction. On success
     // everything is closed and the editing flag is clear. On failure nothing is
     // stored and the slip stays as it was for another try. When another window
     // saved a slip under this new slip's number first, the slip takes the next
-    // free number and the save fails with a message that says so.
+    // free number and the save fails with a message that says so. When another
+    // window changed the slip since it was read, every save fails until the
+    // slip is opened again.
     void save();
     // Deletes the shown slip, its lines with it, in one transaction; closes everything.
     void remove();
@@ -117,11 +120,10 @@ protected:
     Connection& m_connection;
 
 private:
+    void checkPartner();
     void renumberLines();
     void checkStillAsRead();
     void takeNextNumber();
-    std::vector<QVariantList> lineValues() const;
-    void restoreLines(const std::vector<QVariantList>& lines);
 
     const SlipKind& m_kind;
     bool m_editing = false;

@@ -13,6 +13,7 @@
 #include "dberror.h"
 #include "dbtext.h"
 #include "errorreport.h"
+#include "fieldlink.h"
 #include "findslipdlg.h"
 #include "graypanel.h"
 #include "messageboxes.h"
@@ -91,7 +92,10 @@ SlipForm::SlipForm(QWidget* owner, const SlipKind& kind, EditorFactory makeEdito
             [this] { runGuarded([this] { EditCodeButtonClick(); }); });
     connect(partnerEdit, &DbCodeEdit::buttonClicked, this,
             [this] { runGuarded([this] { partnerEditButtonClick(); }); });
-    connect(partnerEdit, &DbEdit::exited, this, [this] { runGuarded([this] { RefreshPartner(); }); });
+    // Whenever a typed code is stored (the field left, or an action's key pressed
+    // inside it), its partner is looked up: the save conditions judge that row.
+    connect(&partnerEdit->link(), &FieldLink::committed, this,
+            [this] { runGuarded([this] { RefreshPartner(); }); });
 }
 
 SlipForm::~SlipForm()

@@ -77,8 +77,10 @@ private slots:
     void renumberingNeverCollides_data();
     void renumberingNeverCollides();
     void cancelUpdatesRestoresAll();
+    void cancelUpdatesDropsTheEditOfADeletedRow();
     void cloneSeesCachedChanges();
     void masterDetail();
+    void masterMovingKeepsTheRowBeingTyped();
     void filterAndFind();
     void sortReordersHeldRows();
     void calculatedAndLookupFields();
@@ -456,6 +458,27 @@ void TestDataset::cancelUpdatesRestoresAll()
     QCOMPARE(lines(*m_c), QStringLiteral("1:A 2:B 3:C"));
 }
 
+void TestDataset::cancelUpdatesDropsTheEditOfADeletedRow()
+{
+    addSlip(*m_db);
+    Dataset ds(*m_c, "SELECT * FROM t_売上明細 WHERE 伝票番号 = 1 ORDER BY 明細番号");
+    ds.setWriteTarget("t_売上明細", {"伝票番号", "明細番号"}, Dataset::WriteMode::Cached);
+    ds.open();
+    ds.moveTo(1);
+    ds.edit();
+    ds.setValue("商品名", "B2");
+    ds.post();
+    ds.remove();
+    ds.cancelUpdates();
+    QCOMPARE(heldNames(ds), QStringLiteral("A B C"));
+    QVERIFY(!ds.hasPendingUpdates());
+    ds.first();
+    ds.edit();  // an unrelated later change, applied
+    ds.setValue("商品名", "A2");
+    ds.applyUpdates();
+    QCOMPARE(lines(*m_c), QStringLiteral("1:A2 2:B 3:C"));
+}
+
 void TestDataset::cloneSeesCachedChanges()
 {
     addSlip(*m_db);
@@ -520,6 +543,27 @@ void TestDataset::masterDetail()
     QCOMPARE(lines(*m_c, 3), QStringLiteral("1:N"));
     detail.setMasterLink(nullptr, {}, {});
     QCOMPARE(detail.count(), 7);
+}
+
+void TestDataset::masterMovingKeepsTheRowBeingTyped()
+{
+    addSlip(*m_db, 1);
+    addSlip(*m_db, 2);
+    Dataset master(*m_c, "SELECT * FROM t_売上 ORDER BY 伝票番号");
+    Dataset detail(*m_c, "SELECT * FROM t_売上明細 ORDER BY 伝票番号, 明細番号");
+    detail.setWriteTarget("t_売上明細", {"伝票番号", "明細番号"}, Dataset::WriteMode::Cached);
+    master.open();
+    detail.open();
+    detail.setMasterLink(&master, "伝票番号", "伝票番号");
+    detail.append();
+    detail.setValue("明細番号", 4);
+    master.next();  // the master moves while the line is typed
+    QCOMPARE(detail.state(), Dataset::State::Insert);
+    detail.setValue("商品名", "N");
+    detail.post();
+    detail.applyUpdates();
+    QCOMPARE(lines(*m_c, 1), QStringLiteral("1:A 2:B 3:C 4:N"));
+    QCOMPARE(lines(*m_c, 2), QStringLiteral("1:A 2:B 3:C"));
 }
 
 void TestDataset::filterAndFind()
