@@ -20,8 +20,8 @@ QList<ColumnSpec> listColumns(const BalanceListForm::Names& names)
     constexpr auto money = DisplayFormat::Money;
     const BalanceListNames& n = *names.list;
     return {
-        {n.partnerColumn, {}, ColumnSpec{}.width, left},
-        {n.partnerNameColumn, {}, 160, left},
+        {n.side->codeColumn, {}, ColumnSpec{}.width, left},
+        {n.side->nameColumn, {}, 160, left},
         {QStringLiteral("繰越残高"), {}, 92, right, money},
         {n.periodCash, {}, names.cashWidth, right, money},
         {n.periodCredit, {}, 92, right, money},
@@ -122,7 +122,7 @@ void BalanceListForm::ActionDispDetailExecute()
     if (ds.currentRow() < 0)
         return;
     // The ledger takes the period the pickers hold now, not that of the rows shown.
-    m_names.openLedger(this, ds.field(m_names.list->partnerColumn).asText(), JvDatePickerEditFrom->date(),
+    m_names.openLedger(this, ds.field(m_names.list->side->codeColumn).asText(), JvDatePickerEditFrom->date(),
                        JvDatePickerEditTo->date());
 }
 
