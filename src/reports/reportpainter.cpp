@@ -1,10 +1,13 @@
 #include "reportpainter.h"
 
+#include <QBuffer>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include "report.h"
+#include "reportfit.h"
 
 QFont reportFont(const ReportFont& spec)
 {
@@ -80,16 +83,20 @@ void ReportPainter::paintText(const ReportOp& op)
         m_painter.drawText(box, int(op.alignment | Qt::AlignTop | Qt::TextWordWrap), op.text);
         return;
     }
-    // One line, its top at the box's top, placed by the device's own metrics.
+    // One line on the baseline the paginator chose (by default the top of the
+    // text at the box's top), placed across by the device's own metrics.
     const qreal width = entry.metrics.horizontalAdvance(op.text);
     qreal x = box.left();
     if (op.alignment & Qt::AlignRight)
         x = box.right() - width;
     else if (op.alignment & Qt::AlignHCenter)
         x = box.left() + (box.width() - width) / 2;
-    const QPointF baseline(x, box.top() + entry.metrics.ascent());
-    if (width > box.width()) {
-        // What does not fit in the box is cut off at its edges.
+    const qreal ascent = op.baseline > 0 ? op.baseline * m_dotsPerMmY : entry.metrics.ascent();
+    const QPointF baseline(x, box.top() + ascent);
+    // The paginator fitted the text at the PDF resolution; another device may
+    // round a glyph's advance differently by a hair.
+    if (width > box.width() + px(0.02)) {
+        // What still does not fit in the box is cut off at its edges.
         m_painter.save();
         m_painter.setClipRect(box);
         m_painter.drawText(baseline, op.text);
@@ -135,13 +142,23 @@ void paintDocument(const ReportDocument& document, QPagedPaintDevice& device)
 
 void writePdf(const ReportDocument& document, const QString& path)
 {
-    QPdfWriter writer(path);
-    writer.setTitle(document.title);
-    writer.setCreator(QStringLiteral("Corvinta"));
-    writer.setResolution(1200);
-    try {
-        paintDocument(document, writer);
-    } catch (const ReportError&) {
-        throw ReportError(QStringLiteral("PDFファイル %1 を書き込めません。").arg(path));
+    const QString failed = QStringLiteral("PDFファイル %1 を書き込めません。").arg(path);
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setTitle(document.title);
+        writer.setCreator(QStringLiteral("Corvinta"));
+        writer.setResolution(ReportPdfResolution);
+        try {
+            paintDocument(document, writer);
+        } catch (const ReportError&) {
+            throw ReportError(failed);
+        }
     }
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);  // an existing file in a folder that takes no new files
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+        throw ReportError(failed);
 }
