@@ -140,6 +140,53 @@ void paintDocument(const ReportDocument& document, QPagedPaintDevice& device)
         throw ReportError(QStringLiteral("「%1」を出力できません。").arg(document.title));
 }
 
+namespace {
+
+// Qt writes an embedded face's ToUnicode map from each glyph back to the lowest
+// code point that reaches it. Two glyphs of the print face are reached from more
+// than one: the space (Qt draws a tab with it too) and the wave dash, which the
+// face shares with the full-width tilde. Copied text would read a tab for every
+// space and "〜" for "～". Those destinations are rewritten in place, at the same
+// length, so no offset in the file moves.
+void correctTextLayer(QByteArray& pdf)
+{
+    static const std::pair<QByteArray, QByteArray> preferred[] = {
+        {"<0009>", "<0020>"},
+        {"<301C>", "<FF5E>"},
+    };
+    const auto rewrite = [&](qsizetype from, qsizetype to) {
+        for (qsizetype at = pdf.indexOf('<', from); at >= 0 && at + 6 <= to; at = pdf.indexOf('<', at + 1)) {
+            const QByteArray code = pdf.mid(at, 6).toUpper();
+            for (const auto& [lowest, wanted] : preferred) {
+                if (code == lowest)
+                    pdf.replace(at, 6, wanted);
+            }
+        }
+    };
+    // Each line of a bfrange section maps codes "<first> <last>" either to an
+    // array of destinations, one per code, or to one destination: the first of
+    // a consecutive run when last > first, which is left as it is.
+    for (qsizetype section = pdf.indexOf("beginbfrange\n"); section >= 0;
+         section = pdf.indexOf("beginbfrange\n", section + 1)) {
+        const qsizetype end = pdf.indexOf("endbfrange", section);
+        if (end < 0)
+            return;
+        for (qsizetype line = pdf.indexOf('\n', section) + 1; line > 0 && line < end;) {
+            qsizetype eol = pdf.indexOf('\n', line);
+            if (eol < 0 || eol > end)
+                eol = end;
+            const QList<QByteArray> parts = pdf.mid(line, eol - line).simplified().split(' ');
+            const qsizetype destinations = pdf.indexOf('>', pdf.indexOf('>', line) + 1) + 1;
+            if (parts.size() >= 3 && destinations > 0 && destinations < eol &&
+                (parts[2].startsWith('[') || parts[0].toUpper() == parts[1].toUpper()))
+                rewrite(destinations, eol);
+            line = eol + 1;
+        }
+    }
+}
+
+}  // namespace
+
 void writePdf(const ReportDocument& document, const QString& path)
 {
     const QString failed = QStringLiteral("PDFファイル %1 を書き込めません。").arg(path);
@@ -157,6 +204,7 @@ void writePdf(const ReportDocument& document, const QString& path)
             throw ReportError(failed);
         }
     }
+    correctTextLayer(pdf);
     QSaveFile file(path);
     file.setDirectWriteFallback(true);  // an existing file in a folder that takes no new files
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())

@@ -106,9 +106,7 @@ QList<TestReportPdf::Word> TestReportPdf::words(const QString& pdf)
         const QPointF topLeft(m.captured(1).toDouble() * PointsToMm, m.captured(2).toDouble() * PointsToMm);
         const QPointF bottomRight(m.captured(3).toDouble() * PointsToMm,
                                   m.captured(4).toDouble() * PointsToMm);
-        QString text = m.captured(5);
-        // The face maps the full-width tilde and the wave dash to one glyph.
-        text.replace(QChar(0x301C), QChar(0xFF5E));
+        const QString text = m.captured(5);
         // The extractor splits a word where the script changes ("顧客" "コード："):
         // pieces that touch on one line are one text.
         if (!found.isEmpty()) {
@@ -350,6 +348,19 @@ void TestReportPdf::largeAmountsReadAsPrinted()
             QCOMPARE(printed, ledger->fieldAt(r, item.field).display(item.format));
         }
     }
+
+    // The text layer maps the space glyph to a space and the tilde to the full-width tilde.
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const qsizetype from = bytes.indexOf("begincmap\n");
+    QVERIFY(from > 0);
+    QByteArrayList destinations;
+    for (const QByteArray& line : bytes.mid(from, bytes.indexOf("endcmap", from) - from).split('\n'))
+        destinations << line.mid(line.indexOf('>', line.indexOf('>') + 1) + 1).toUpper();
+    const QByteArray mapped = destinations.join(' ');
+    QVERIFY(mapped.contains("<0020>") && mapped.contains("<FF5E>"));
+    QVERIFY(!mapped.contains("<0009>") && !mapped.contains("<301C>"));
 }
 
 void TestReportPdf::unwritableFileIsAnError()
