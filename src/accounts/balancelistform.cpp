@@ -8,7 +8,7 @@
 #include "balancelistrptform.h"
 #include "datepicker.h"
 #include "dbgrid.h"
-#include "greycolumndelegate.h"
+#include "periodrow.h"
 #include "reportpreview.h"
 
 namespace {
@@ -34,8 +34,9 @@ QList<ColumnSpec> listColumns(const BalanceListForm::Names& names)
 
 BalanceListForm::BalanceListForm(QWidget* owner, const Names& names)
     : FunctionWindow(owner),
-      JvDatePickerEditFrom(new DatePicker),
-      JvDatePickerEditTo(new DatePicker),
+      m_periodRow(new PeriodRow),
+      JvDatePickerEditFrom(m_periodRow->from),
+      JvDatePickerEditTo(m_periodRow->to),
       ButtonDisp(new QPushButton(QStringLiteral("表示"))),
       GridList(new DbGrid),
       m_names(names),
@@ -60,30 +61,19 @@ void BalanceListForm::buildControls()
     setWindowTitle(m_names.caption);
     resize(720, 520);
 
-    JvDatePickerEditFrom->setObjectName(QStringLiteral("JvDatePickerEditFrom"));
-    JvDatePickerEditTo->setObjectName(QStringLiteral("JvDatePickerEditTo"));
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
     GridList->setObjectName(QStringLiteral("GridList"));
     GridList->setDataset(ListDataSet(), listColumns(m_names));
     GridList->setSortable(true);
-    GridList->setItemDelegate(new GreyColumnDelegate({m_names.list->periodCash}, GridList));
+    GridList->setColumnTextColor(m_names.list->periodCash,
+                                 palette().color(QPalette::Disabled, QPalette::Text));
 
-    auto* periodRow = new QHBoxLayout;
-    periodRow->addWidget(new QLabel(QStringLiteral("期間")));
-    periodRow->addWidget(JvDatePickerEditFrom);
-    periodRow->addWidget(new QLabel(QStringLiteral("～")));
-    periodRow->addWidget(JvDatePickerEditTo);
+    PeriodRow* periodRow = m_periodRow;
     periodRow->addSpacing(16);
     periodRow->addWidget(ButtonDisp);
     periodRow->addStretch();
 
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch();
-    for (QAction* action : {ActionDispDetail, ActionPrint, ActionClose}) {
-        auto* button = new QPushButton;
-        bindButton(button, action);
-        buttonRow->addWidget(button);
-    }
+    QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(periodRow);
@@ -93,10 +83,7 @@ void BalanceListForm::buildControls()
 
 void BalanceListForm::setInitialValues()
 {
-    const QDate today = QDate::currentDate();
-    const QDate first(today.year(), today.month(), 1);
-    JvDatePickerEditFrom->setDate(first);
-    JvDatePickerEditTo->setDate(first.addMonths(1).addDays(-1));
+    m_periodRow->setMonthOf(QDate::currentDate());
 }
 
 void BalanceListForm::updateActions()
@@ -108,12 +95,7 @@ void BalanceListForm::updateActions()
 
 void BalanceListForm::BuildList()
 {
-    const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
-    if (period.exchanged) {
-        JvDatePickerEditFrom->setDate(period.from);
-        JvDatePickerEditTo->setDate(period.to);
-    }
-    m_list.build(period.from, period.to);
+    m_periodRow->show(m_list.build(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
 }
 
 void BalanceListForm::ActionDispDetailExecute()

@@ -12,6 +12,7 @@
 
 class BalanceListRptForm;
 class DatePicker;
+class PeriodRow;
 class DbGrid;
 class QPushButton;
 class Report;
@@ -37,6 +38,10 @@ public:
     // test looks at the layout instead.
     using ReportPreview = std::function<int(QWidget* owner, const Report& report)>;
 
+private:
+    PeriodRow* const m_periodRow;  // owns the two pickers; declared first, made first
+
+public:
     DatePicker* const JvDatePickerEditFrom;
     DatePicker* const JvDatePickerEditTo;
     QPushButton* const ButtonDisp;

@@ -11,8 +11,8 @@
 #include "dbcodeedit.h"
 #include "dbgrid.h"
 #include "dbtext.h"
-#include "greycolumndelegate.h"
 #include "ledgerrptform.h"
+#include "periodrow.h"
 #include "reportpreview.h"
 
 namespace {
@@ -56,7 +56,7 @@ QList<ColumnSpec> ledgerColumns(const LedgerForm::Names& names)
     };
 }
 
-QSet<QString> greyColumns(const LedgerNames& n)
+QStringList greyColumns(const LedgerNames& n)
 {
     return {QStringLiteral("区分"),     QStringLiteral("商品コード"),
             QStringLiteral("商品名"),   QStringLiteral("分類名"),
@@ -70,8 +70,9 @@ QSet<QString> greyColumns(const LedgerNames& n)
 LedgerForm::LedgerForm(QWidget* owner, const Names& names)
     : FunctionWindow(owner),
       EditCode(new DbCodeEdit),
-      JvDatePickerEditFrom(new DatePicker),
-      JvDatePickerEditTo(new DatePicker),
+      m_periodRow(new PeriodRow),
+      JvDatePickerEditFrom(m_periodRow->from),
+      JvDatePickerEditTo(m_periodRow->to),
       CheckBoxDetail(new QCheckBox(QStringLiteral("詳細表示"))),
       ButtonDisp(new QPushButton(QStringLiteral("表示"))),
       GridLedger(new DbGrid),
@@ -117,15 +118,14 @@ void LedgerForm::buildControls()
     m_nameBox->setFrameShadow(QFrame::Sunken);
     m_nameBox->setMinimumWidth(260);
     m_nameBox->bind(*m_partner, m_names.ledger->side->nameColumn);
-    JvDatePickerEditFrom->setObjectName(QStringLiteral("JvDatePickerEditFrom"));
-    JvDatePickerEditTo->setObjectName(QStringLiteral("JvDatePickerEditTo"));
     CheckBoxDetail->setObjectName(QStringLiteral("CheckBoxDetail"));
     CheckBoxDetail->setChecked(true);
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
 
     GridLedger->setObjectName(QStringLiteral("GridLedger"));
     GridLedger->setDataset(LedgerDataSet(), ledgerColumns(m_names));
-    GridLedger->setItemDelegate(new GreyColumnDelegate(greyColumns(*m_names.ledger), GridLedger));
+    for (const QString& field : greyColumns(*m_names.ledger))
+        GridLedger->setColumnTextColor(field, palette().color(QPalette::Disabled, QPalette::Text));
     GridLedger->setRowPainter(
         [this](const RowRef& row, int rowIndex) { return rowBackground(row, rowIndex); });
 
@@ -135,24 +135,14 @@ void LedgerForm::buildControls()
     codeRow->addWidget(m_nameBox);
     codeRow->addStretch();
 
-    auto* periodRow = new QHBoxLayout;
-    periodRow->addWidget(new QLabel(QStringLiteral("期間")));
-    periodRow->addWidget(JvDatePickerEditFrom);
-    periodRow->addWidget(new QLabel(QStringLiteral("～")));
-    periodRow->addWidget(JvDatePickerEditTo);
+    PeriodRow* periodRow = m_periodRow;
     periodRow->addSpacing(16);
     periodRow->addWidget(CheckBoxDetail);
     periodRow->addSpacing(16);
     periodRow->addWidget(ButtonDisp);
     periodRow->addStretch();
 
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch();
-    for (QAction* action : {ActionDispDetail, ActionPrint, ActionClose}) {
-        auto* button = new QPushButton;
-        bindButton(button, action);
-        buttonRow->addWidget(button);
-    }
+    QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(codeRow);
@@ -163,10 +153,7 @@ void LedgerForm::buildControls()
 
 void LedgerForm::setInitialValues()
 {
-    const QDate today = QDate::currentDate();
-    const QDate first(today.year(), today.month(), 1);
-    JvDatePickerEditFrom->setDate(first);
-    JvDatePickerEditTo->setDate(first.addMonths(1).addDays(-1));
+    m_periodRow->setMonthOf(QDate::currentDate());
 }
 
 void LedgerForm::updateActions()
@@ -214,15 +201,10 @@ void LedgerForm::EditCodeButtonClick()
 
 void LedgerForm::BuildLedger()
 {
-    const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
-    if (period.exchanged) {
-        JvDatePickerEditFrom->setDate(period.from);
-        JvDatePickerEditTo->setDate(period.to);
-    }
     const QString code =
         m_partner->isOpen() ? m_partner->field(m_names.ledger->side->codeColumn).asText() : QString();
     m_shownPartner->close();
-    m_ledger.build(code, period.from, period.to);
+    m_periodRow->show(m_ledger.build(code, JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
     m_shownPartner->setParam(QStringLiteral("Code"), code);
     m_shownPartner->open();
 }

@@ -14,6 +14,7 @@
 #include "slipopener.h"
 
 class DatePicker;
+class PeriodRow;
 class DbCodeEdit;
 class DbGrid;
 class DbText;
@@ -51,6 +52,11 @@ public:
     using ReportPreview = std::function<int(QWidget* owner, const Report& report)>;
 
     DbCodeEdit* const EditCode;
+
+private:
+    PeriodRow* const m_periodRow;  // owns the two pickers; declared first, made first
+
+public:
     DatePicker* const JvDatePickerEditFrom;
     DatePicker* const JvDatePickerEditTo;
     QCheckBox* const CheckBoxDetail;

@@ -12,14 +12,6 @@ namespace {
 
 constexpr int kMaxNotifyDepth = 64;
 
-// Columns the database keeps itself (a slip's total, maintained by triggers on
-// its lines). A dataset reads them but never writes them, and does not count a
-// change to them as another connection's edit of the row.
-bool isDerivedColumn(const QString& name)
-{
-    return name == QStringLiteral("伝票合計");
-}
-
 QString quoted(const QString& identifier)
 {
     QString text = identifier;
@@ -560,13 +552,15 @@ int Dataset::storeIndexOf(const DatasetRow* row) const
 
 // -- writing -------------------------------------------------------------------------
 
-void Dataset::setWriteTarget(const QString& table, const QStringList& key, WriteMode mode)
+void Dataset::setWriteTarget(const QString& table, const QStringList& key, WriteMode mode,
+                             const QStringList& keptByDatabase)
 {
     if (isEditing() || hasPendingUpdates())
         throw DbError(QStringLiteral("編集中は書き込み先を変更できません。"));
     m_table = table;
     m_key = key;
     m_mode = mode;
+    m_keptByDatabase = keptByDatabase;
     if (isOpen())
         loadTargetColumns();
 }
@@ -583,7 +577,7 @@ void Dataset::loadTargetColumns()
     m_targetColumns.clear();
     for (const QString& name : tableColumns) {
         const int column = m_shape->column(name);
-        if (column >= 0 && !isDerivedColumn(name))
+        if (column >= 0 && !m_keptByDatabase.contains(name))
             m_targetColumns.push_back(column);
     }
     for (const QString& k : m_key) {

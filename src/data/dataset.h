@@ -153,7 +153,11 @@ public:
     bool isEditing() const { return m_state == State::Edit || m_state == State::Insert; }
     // Whether the row being edited or inserted was changed after its insert handler ran.
     bool isModified() const { return m_modified; }
-    void setWriteTarget(const QString& table, const QStringList& key, WriteMode mode);
+    // `keptByDatabase`: columns of the table that the database keeps itself (a
+    // slip's total, kept by triggers on its lines). They are read but never
+    // written, and a change to them is not taken for another connection's edit.
+    void setWriteTarget(const QString& table, const QStringList& key, WriteMode mode,
+                        const QStringList& keptByDatabase = {});
     WriteMode writeMode() const { return m_mode; }
     void append();
     void insert();
@@ -251,6 +255,7 @@ private:
 
     QString m_table;
     QStringList m_key;
+    QStringList m_keptByDatabase;
     WriteMode m_mode = WriteMode::Immediate;
     std::vector<int> m_targetColumns;  // dataset columns that are columns of m_table
 

@@ -118,14 +118,7 @@ void TInputCompanyForm::buildLayout()
     form->addLayout(logo, line, 1);
     tabOrder << ButtonRef;
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QAction* action : {ActionCancel, ActionPost, ActionClose}) {
-        auto* button = new QPushButton;
-        button->setObjectName(QStringLiteral("Button") + action->objectName().mid(6));
-        bindButton(button, action);
-        buttons->addWidget(button);
-    }
+    QHBoxLayout* buttons = actionBar({ActionCancel, ActionPost, ActionClose});
 
     auto* root = new QVBoxLayout(body());
     root->addLayout(form);

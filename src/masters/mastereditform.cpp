@@ -7,7 +7,6 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QStatusBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "dataset.h"
@@ -97,18 +96,7 @@ void MasterEditForm::buildForm()
     grid->setRowStretch(row, 1);
 
     // The action bar at the bottom right, in the order 削除, 編集取消, 登録, 閉じる.
-    auto* bar = new QHBoxLayout;
-    bar->addStretch(1);
-    for (QAction* action : {ActionDelete, ActionCancel, ActionPost, ActionClose}) {
-        auto* button = new QToolButton(body());
-        button->setObjectName(QStringLiteral("Button") + action->objectName().mid(6));
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setMinimumWidth(75);
-        bindButton(button, action);
-        bar->addWidget(button);
-    }
+    QHBoxLayout* bar = actionBar({ActionDelete, ActionCancel, ActionPost, ActionClose});
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(grid, 1);

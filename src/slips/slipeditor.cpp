@@ -31,7 +31,8 @@ SlipEditor::SlipEditor(Connection& connection, const SlipKind& kind)
     PartnerDataSet.setObjectName(kind.side->objectName({}, QStringLiteral("DataSet")));
     MaxDataSet.setObjectName(QStringLiteral("MaxDataSet"));
 
-    HeaderDataSet.setWriteTarget(kind.headerTable, {SlipNoField}, Dataset::WriteMode::Immediate);
+    HeaderDataSet.setWriteTarget(kind.headerTable, {SlipNoField}, Dataset::WriteMode::Immediate,
+                                 {SlipKind::KeptTotalField});
     DetailDataSet.setWriteTarget(kind.lineTable, {SlipNoField, LineNoField}, Dataset::WriteMode::Cached);
 
     HeaderDataSet.events.beforeInsert = [this] { modify(); };

@@ -63,17 +63,7 @@ SlipForm::SlipForm(QWidget* owner, const SlipKind& kind, EditorFactory makeEdito
     ActionCommit = createAction(QStringLiteral("ActionCommit"), QStringLiteral("登録"),
                                 QKeySequence(ActionKey::Post), [this] { ActionCommitExecute(); });
     ActionClose = createCloseAction();
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    for (QAction* action : {ActionDelete, ActionCancel, ActionCommit, ActionClose}) {
-        auto* button = new QPushButton;
-        button->setObjectName(QStringLiteral("Button") + action->objectName().mid(6));
-        button->setFlat(true);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setMinimumWidth(90);
-        bindButton(button, action);
-        bottom->addWidget(button);
-    }
+    QHBoxLayout* bottom = actionBar({ActionDelete, ActionCancel, ActionCommit, ActionClose});
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(top);

@@ -53,6 +53,8 @@ struct SlipKind {
     // the slip total as it was when read (ReadTotalField).
     QString headerQuery() const;
     inline static const QString ReadTotalField = QStringLiteral("読込時伝票合計");
+    // The slip total the database keeps on the header; the program never writes it.
+    inline static const QString KeptTotalField = QStringLiteral("伝票合計");
     // The lines of the slip :SlipNo in 明細番号 order.
     QString lineQuery() const;
 };

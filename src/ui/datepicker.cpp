@@ -1,4 +1,5 @@
 #include "datepicker.h"
+#include "keys.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -37,8 +38,7 @@ bool DatePicker::focusNextPrevChild(bool next)
 
 void DatePicker::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier) ||
-        (event->key() == Qt::Key_F4 && event->modifiers() == Qt::NoModifier)) {
+    if (Keys::isDropDown(event)) {
         openCalendar();
         return;
     }

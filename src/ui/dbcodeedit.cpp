@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QKeyEvent>
 
+#include "keys.h"
 #include "widgeticons.h"
 
 DbCodeEdit::DbCodeEdit(QWidget* parent) : DbEdit(parent)
@@ -24,8 +25,7 @@ void DbCodeEdit::clickButton()
 
 void DbCodeEdit::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier) ||
-        (event->key() == Qt::Key_F4 && event->modifiers() == Qt::NoModifier)) {
+    if (Keys::isDropDown(event)) {
         clickButton();
         return;
     }

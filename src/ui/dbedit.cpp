@@ -9,6 +9,7 @@
 
 #include "dataset.h"
 #include "fieldlink.h"
+#include "keys.h"
 #include "pendinginputguard.h"
 #include "widgeticons.h"
 
@@ -117,9 +118,7 @@ void DbEdit::setDigitsOnly(qint64 maximum)
 
 void DbEdit::keyPressEvent(QKeyEvent* event)
 {
-    const bool openKey = (event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier) ||
-                         (event->key() == Qt::Key_F4 && event->modifiers() == Qt::NoModifier);
-    if (m_dropDown && openKey) {
+    if (m_dropDown && Keys::isDropDown(event)) {
         showDropDown();
         return;
     }

@@ -12,6 +12,7 @@
 #include "datecelldelegate.h"
 #include "ellipsiscelldelegate.h"
 #include "errorreport.h"
+#include "keys.h"
 #include "pendinginputguard.h"
 #include "picklistcelldelegate.h"
 #include "rowindicator.h"
@@ -26,13 +27,6 @@ bool askDelete(QWidget* parent)
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
-}
-
-bool isOpenKey(const QKeyEvent* event)
-{
-    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
-    return (event->key() == Qt::Key_Down && mods == Qt::AltModifier) ||
-           (event->key() == Qt::Key_F4 && mods == Qt::NoModifier);
 }
 
 }  // namespace
@@ -623,7 +617,7 @@ void DbEditGrid::keyPressEvent(QKeyEvent* event)
         default:
             break;
     }
-    if (isOpenKey(event) && current.isValid()) {
+    if (Keys::isDropDown(event) && current.isValid()) {
         const QString field = datasetModel()->columnSpec(current.column()).field;
         if (m_ellipsisColumns.contains(field)) {
             clickEllipsis(current);

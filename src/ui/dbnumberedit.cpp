@@ -8,6 +8,7 @@
 
 #include "calculatorpopup.h"
 #include "fieldlink.h"
+#include "keys.h"
 #include "money.h"
 #include "pendinginputguard.h"
 #include "widgeticons.h"
@@ -161,8 +162,7 @@ void DbNumberEdit::focusOutEvent(QFocusEvent* event)
 
 void DbNumberEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (m_calculator && ((event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier) ||
-                         (event->key() == Qt::Key_F4 && event->modifiers() == Qt::NoModifier))) {
+    if (m_calculator && Keys::isDropDown(event)) {
         openCalculator();
         return;
     }

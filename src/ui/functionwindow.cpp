@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -136,6 +137,21 @@ void FunctionWindow::bindButton(QAbstractButton* button, QAction* action)
     button->setEnabled(action->isEnabled());
     connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
     connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
+}
+
+QHBoxLayout* FunctionWindow::actionBar(std::initializer_list<QAction*> actions)
+{
+    auto* bar = new QHBoxLayout;
+    bar->addStretch(1);
+    for (QAction* action : actions) {
+        auto* button = new QPushButton;
+        button->setObjectName(QStringLiteral("Button") + action->objectName().mid(int(qstrlen("Action"))));
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setMinimumWidth(90);
+        bindButton(button, action);
+        bar->addWidget(button);
+    }
+    return bar;
 }
 
 bool FunctionWindow::runGuarded(const std::function<void()>& work)

@@ -3,7 +3,10 @@
 #include <QDialog>
 #include <QKeySequence>
 
+class QHBoxLayout;
+
 #include <functional>
+#include <initializer_list>
 
 #include "connection.h"
 
@@ -91,6 +94,10 @@ protected:
     // Makes `button` run `action` and follow its enabled state. The button takes
     // the action's caption unless it has a text already.
     static void bindButton(QAbstractButton* button, QAction* action);
+    // The window's bar of action buttons, right-aligned in the given order: one
+    // button per action ("ActionPost" gets "ButtonPost"), taking no focus, so
+    // that a click runs the action on what the field being typed holds.
+    QHBoxLayout* actionBar(std::initializer_list<QAction*> actions);
 
     // Runs `work`; an exception ends it with the error box. True when it finished.
     bool runGuarded(const std::function<void()>& work);

@@ -3,6 +3,7 @@
 // row colours, printing the period of the last display and its partner.
 #include <QCheckBox>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QtTest>
 
 #include <memory>
@@ -12,7 +13,6 @@
 #include "dbcodeedit.h"
 #include "dbgrid.h"
 #include "dbtext.h"
-#include "greycolumndelegate.h"
 #include "ledgercustomerform.h"
 #include "ledgersupplierform.h"
 #include "modaldriver.h"
@@ -349,11 +349,11 @@ void TestLedgerForms::rowColours()
 
     // Grey text: the cash total and the detail amounts, not the balance columns.
     const LedgerNames& n = *namesOf(side).ledger;
-    const auto* grey = qobject_cast<GreyColumnDelegate*>(w->GridLedger->itemDelegate());
-    QVERIFY(grey);
     const DatasetModel* columns = w->GridLedger->datasetModel();
     const auto greyAt = [&](const QString& field) {
-        return grey->isGrey(model->index(0, columns->modelColumnOf(field)));
+        QStyleOptionViewItem option;
+        w->GridLedger->decorateCell(&option, model->index(0, columns->modelColumnOf(field)));
+        return option.palette.color(QPalette::Text) == w->palette().color(QPalette::Disabled, QPalette::Text);
     };
     for (const QString& f :
          {QStringLiteral("区分"), QStringLiteral("金額"), QStringLiteral("現金合計"), n.moneyAmount})

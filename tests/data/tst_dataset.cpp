@@ -359,7 +359,7 @@ void TestDataset::cachedApplyRolledBackKeepsPendingChanges()
 void TestDataset::immediatePostRolledBackIsWrittenAgain()
 {
     Dataset ds(*m_c, "SELECT * FROM t_売上 WHERE 伝票番号 = 5");
-    ds.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    ds.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate, {"伝票合計"});
     ds.open();
     ds.append();
     ds.setValue("伝票番号", 5);
@@ -789,7 +789,7 @@ void TestDataset::slipTotalIsTheDatabasesOwn()
     // The header is read, its lines change the kept total, and the header is still
     // written without a conflict; a new header is written without the total.
     Dataset header(*m_c, "SELECT * FROM t_売上 WHERE 伝票番号 = 1");
-    header.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    header.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate, {"伝票合計"});
     header.open();
     header.append();
     header.setValue("伝票番号", 1);

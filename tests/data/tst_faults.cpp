@@ -21,7 +21,7 @@ struct SlipSave {
         : header(c, "SELECT * FROM t_売上 WHERE 伝票番号 = :SlipNo"),
           detail(c, "SELECT * FROM t_売上明細 WHERE 伝票番号 = :SlipNo ORDER BY 明細番号")
     {
-        header.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+        header.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate, {"伝票合計"});
         detail.setWriteTarget("t_売上明細", {"伝票番号", "明細番号"}, Dataset::WriteMode::Cached);
         header.setParam("SlipNo", 7);
         detail.setParam("SlipNo", 7);

@@ -754,7 +754,7 @@ private slots:
         QCOMPARE(focusName(), QString("EditCode"));
 
         QStringList bar;
-        for (QToolButton* button : m_w->findChildren<QToolButton*>())
+        for (QPushButton* button : m_w->findChildren<QPushButton*>())
             if (button->objectName().startsWith("Button"))
                 bar << button->text();
         QCOMPARE(bar, QStringList({"削除", "編集取消", "登録", "閉じる"}));

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 
 #include "errorreport.h"
 #include "graypanel.h"
+#include "keys.h"
 #include "messageboxes.h"
 #include "modal.h"
 #include "modaldriver.h"
@@ -255,6 +257,33 @@ private slots:
 
         panel->setEnabled(true);
         QVERIFY(field->isEnabled() && button->isEnabled() && deep->isEnabled());
+    }
+
+    void keyMeanings_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("dropDown");
+        QTest::addColumn<bool>("enter");
+        const int keypad = Qt::KeypadModifier;
+        QTest::newRow("F4") << int(Qt::Key_F4) << 0 << true << false;
+        QTest::newRow("Shift+F4") << int(Qt::Key_F4) << int(Qt::ShiftModifier) << false << false;
+        QTest::newRow("Alt+Down") << int(Qt::Key_Down) << int(Qt::AltModifier) << true << false;
+        QTest::newRow("Alt+keypad Down")
+            << int(Qt::Key_Down) << int(Qt::AltModifier | Qt::KeypadModifier) << true << false;
+        QTest::newRow("Down") << int(Qt::Key_Down) << 0 << false << false;
+        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << false << true;
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << keypad << false << true;
+        QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false << false;
+    }
+
+    void keyMeanings()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        const QKeyEvent event(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
+        QTEST(Keys::isDropDown(&event), "dropDown");
+        QTEST(Keys::isEnter(&event), "enter");
     }
 };
 

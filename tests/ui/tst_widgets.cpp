@@ -566,7 +566,7 @@ void TestWidgets::pickListWithFixedEntries()
 void TestWidgets::dateFieldStoresTheTypedDate()
 {
     Dataset sales(*m_c, "SELECT * FROM t_売上 ORDER BY 伝票番号");
-    sales.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    sales.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate, {"伝票合計"});
     Form form;
     auto* date = form.add(new DbDateEdit);
     form.finish();
