@@ -162,13 +162,22 @@ State inspect(const QString& path, Depth depth, int knownVersion, int busyTimeou
     if (s.kind != State::Ok)
         return s;
 
+    // A WAL book in a folder the program cannot write cannot even be read
+    // (its shared-memory file cannot be made): that is a read-only folder.
+    const bool writable = info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
+    auto unreadable = [&](int rc, const QString& detail) {
+        State r = refusedBy(rc, detail);
+        if (r.kind == State::Unreadable && !writable)
+            r.kind = State::ReadOnly;
+        return r;
+    };
     ReadOnlyHandle h(path, busyTimeoutMs);
     if (h.rc != SQLITE_OK)
-        return refusedBy(h.rc, h.error());
+        return unreadable(h.rc, h.error());
     QVariant tables, appId, version, ours;
     if (!h.scalar("SELECT count(*) FROM sqlite_schema", tables) ||
         !h.scalar("PRAGMA application_id", appId) || !h.scalar("PRAGMA user_version", version))
-        return refusedBy(h.rc, h.error());
+        return unreadable(h.rc, h.error());
     s.version = version.toInt();
     if (appId.toLongLong() == ApplicationId) {
         if (s.version > knownVersion) {
@@ -204,7 +213,7 @@ State inspect(const QString& path, Depth depth, int knownVersion, int busyTimeou
             return State{State::Damaged, s.version, verdict.toString()};
     }
 
-    if (!info.isWritable() || !QFileInfo(info.absolutePath()).isWritable())
+    if (!writable)
         return State{State::ReadOnly, s.version, QStringLiteral("attempt to write a readonly database")};
     return s;
 }

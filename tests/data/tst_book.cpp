@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "book.h"
 #include "connection.h"
 #include "dberror.h"
@@ -92,7 +94,7 @@ const std::vector<Book::UpgradeStep> ToTwo = {
      }},
 };
 
-enum class BadFile { Empty, Text, Foreign, OtherAppId, Truncated, Newer, Damaged, Locked };
+enum class BadFile { Empty, Text, Foreign, OtherAppId, Truncated, Newer, Damaged, Locked, ReadOnlyFolder };
 
 }  // namespace
 
@@ -147,6 +149,8 @@ void TestBook::badFilesAreRefusedUntouched_data()
     QTest::newRow("newer version") << BadFile::Newer << int(Book::State::Newer) << "版 7";
     QTest::newRow("damaged page") << BadFile::Damaged << int(Book::State::Damaged) << "壊れています";
     QTest::newRow("locked") << BadFile::Locked << int(Book::State::Locked) << "使用中";
+    QTest::newRow("read-only folder")
+        << BadFile::ReadOnlyFolder << int(Book::State::ReadOnly) << "書き込めません";
 }
 
 void TestBook::badFilesAreRefusedUntouched()
@@ -161,6 +165,8 @@ void TestBook::badFilesAreRefusedUntouched()
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     };
     sqlite3* holder = nullptr;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    bool immutable = false;
     switch (bad) {
         case BadFile::Empty:
             QFile(path).open(QIODevice::WriteOnly);
@@ -196,6 +202,16 @@ void TestBook::badFilesAreRefusedUntouched()
             f.write(QByteArray(4096 * 8, '\xab'));
             break;
         }
+        case BadFile::ReadOnlyFolder:
+            copyOf(TestDb::builtDatabase());
+            QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            // root writes into any folder whatever its mode; into an immutable one it cannot.
+            if (::access(folder.constData(), W_OK) == 0) {
+                immutable = std::system(("chattr +i '" + folder + "' 2>/dev/null").constData()) == 0;
+                if (!immutable)
+                    QSKIP("no way to make a folder read-only for this user here");
+            }
+            break;
         case BadFile::Locked:
             copyOf(TestDb::builtDatabase());
             sqlite3_open(path.toUtf8().constData(), &holder);
@@ -222,6 +238,10 @@ void TestBook::badFilesAreRefusedUntouched()
     }
     if (holder)
         sqlite3_close(holder);
+    if (immutable)
+        std::system(("chattr -i '" + folder + "'").constData());
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY2(bytesOf(path) == before, "nothing is written to a refused file");
 }
 
