@@ -1,5 +1,6 @@
 #include "book.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -340,7 +341,8 @@ int upgrade(const QString& path, const std::vector<UpgradeStep>& steps, int targ
 
 void copyBook(const QString& from, const QString& to)
 {
-    const QString partial = to + QStringLiteral(".partial");
+    // Named for this process: two programs starting on one book never share it.
+    const QString partial = QStringLiteral("%1.partial-%2").arg(to).arg(QCoreApplication::applicationPid());
     QFile::remove(partial);
     ReadOnlyHandle source(from, Connection::DefaultBusyTimeoutMs);
     if (source.rc != SQLITE_OK)
