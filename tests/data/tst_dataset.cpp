@@ -89,6 +89,7 @@ private slots:
     void keylessSingleRowTable();
     void slipTotalIsTheDatabasesOwn();
     void textNotValidUtf8IsSavedAgain();
+    void impossibleDatesAreRefused();
 
 private:
     TestDb* m_db = nullptr;
@@ -790,6 +791,26 @@ void TestDataset::textNotValidUtf8IsSavedAgain()
     ds.last();
     ds.remove();
     QCOMPARE(scalar(*m_c, "SELECT count(*) FROM m_顧客").toInt(), 1);
+}
+
+// A day that is no calendar date, or has no four-digit year, would be stored as
+// no date at all: it is refused where it is given, the field keeps its value.
+void TestDataset::impossibleDatesAreRefused()
+{
+    Dataset ds(*m_c, "SELECT * FROM t_売上 WHERE 伝票番号 = 1");
+    ds.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    ds.open();
+    ds.append();
+    ds.setValue("伝票番号", 1);
+    ds.setValue("売上年月日", QDate(2024, 2, 29));
+    for (const QVariant& bad : {QVariant(QDate(2024, 2, 30)), QVariant(QDate(10000, 1, 1)),
+                                QVariant(QDateTime(QDate(2024, 2, 30), QTime(10, 0)))}) {
+        QVERIFY2(errorOf([&] { ds.setValue("売上年月日", bad); }).contains("日付が正しくありません"),
+                 qPrintable(bad.toString()));
+        QCOMPARE(ds.field("売上年月日").asDate(), QDate(2024, 2, 29));
+    }
+    ds.post();
+    QCOMPARE(scalar(*m_c, "SELECT 売上年月日 FROM t_売上").toString(), QStringLiteral("2024-02-29"));
 }
 
 QTEST_GUILESS_MAIN(TestDataset)
