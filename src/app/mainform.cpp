@@ -2,12 +2,17 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QDateTime>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -17,8 +22,12 @@
 #include <QVBoxLayout>
 
 #include "aboutcorvintadlg.h"
+#include "book.h"
+#include "connection.h"
+#include "dberror.h"
 #include "errorreport.h"
 #include "launcher.h"
+#include "messageboxes.h"
 #include "modal.h"
 
 namespace {
@@ -60,6 +69,16 @@ TMainForm::TMainForm(const WindowRegistry& windows, QWidget* parent) : QMainWind
     createMenus();
     createStatusBar();
 
+    const QString filter = QStringLiteral("データベース (*.mdb);;すべてのファイル (*)");
+    chooseBackupTarget = [filter](QWidget* owner, const QString& proposed) {
+        return QFileDialog::getSaveFileName(owner, QStringLiteral("バックアップ"), proposed, filter);
+    };
+    chooseRestoreSource = [filter](QWidget* owner) {
+        const QString backups =
+            QFileInfo(BuildConnectionString()).absoluteDir().filePath(QStringLiteral("backup"));
+        return QFileDialog::getOpenFileName(owner, QStringLiteral("復元"), backups, filter);
+    };
+
     resize(680, 480);
     setMinimumSize(680, 480);
     if (QScreen* screen = this->screen())
@@ -79,6 +98,12 @@ void TMainForm::createActions()
         m_actions.insert(name, action);
     }
 
+    mnuFileBackup = new QAction(QStringLiteral("バックアップ(&B)..."), this);
+    mnuFileBackup->setObjectName(QStringLiteral("mnuFileBackup"));
+    connect(mnuFileBackup, &QAction::triggered, this, &TMainForm::mnuFileBackupClick);
+    mnuFileRestore = new QAction(QStringLiteral("復元(&R)..."), this);
+    mnuFileRestore->setObjectName(QStringLiteral("mnuFileRestore"));
+    connect(mnuFileRestore, &QAction::triggered, this, &TMainForm::mnuFileRestoreClick);
     mnuFileClose = new QAction(QStringLiteral("終了(&X)"), this);
     mnuFileClose->setObjectName(QStringLiteral("mnuFileClose"));
     connect(mnuFileClose, &QAction::triggered, this, &TMainForm::mnuFileCloseClick);
@@ -176,6 +201,9 @@ void TMainForm::createMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("mnuFile"));
+    file->addAction(mnuFileBackup);
+    file->addAction(mnuFileRestore);
+    file->addSeparator();
     file->addAction(mnuFileClose);
     for (const Launcher::Menu& m : Launcher::menus()) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf16(m.title));
@@ -194,12 +222,14 @@ void TMainForm::createMenus()
 
 void TMainForm::createStatusBar()
 {
-    // Two panels, which the main window never writes into.
+    // Two panels; the first tells what happened to the book's backups.
     for (int width : {300, 50}) {
         auto* panel = new QLabel(statusBar());
         panel->setFixedWidth(width);
         panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         statusBar()->addWidget(panel);
+        if (!m_statusPanel)
+            m_statusPanel = panel;
     }
 }
 
@@ -260,6 +290,103 @@ void TMainForm::openWindow(const char* actionName)
         std::unique_ptr<QDialog> window(factory(this));
         if (window)
             execModal(std::move(window));
+    });
+}
+
+void TMainForm::setBookUsable(bool usable)
+{
+    m_bookUsable = usable;
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+        it.value()->setEnabled(usable && m_windows.has(it.key()));
+    mnuFileBackup->setEnabled(usable);
+}
+
+void TMainForm::showStatus(const QString& text)
+{
+    m_statusPanel->setText(text);
+    m_statusPanel->setToolTip(text);
+}
+
+QString TMainForm::statusText() const
+{
+    return m_statusPanel->text();
+}
+
+bool TMainForm::openBook()
+{
+    const QString path = BuildConnectionString();
+    Book::State state = Book::inspect(path, Book::Depth::Full);
+    if (state.kind == Book::State::Older) {
+        try {
+            Book::upgrade(path);
+            state = Book::inspect(path, Book::Depth::Quick);
+        } catch (const DbError& e) {
+            setBookUsable(false);
+            MessageBoxes::error(this, e.message());
+            return false;
+        }
+    }
+    if (state.kind != Book::State::Ok) {
+        setBookUsable(false);
+        MessageBoxes::error(this, Book::problemMessage(path, state));
+        return false;
+    }
+    setBookUsable(true);
+    // A backup that fails never stops the day's work: it is noted once.
+    try {
+        const QString written = Book::makeDailyBackup(path, QDate::currentDate());
+        if (!written.isEmpty())
+            showStatus(QStringLiteral("自動バックアップ: %1").arg(QDir::toNativeSeparators(written)));
+    } catch (const DbError& e) {
+        showStatus(QStringLiteral("自動バックアップできませんでした: %1").arg(e.message()));
+    }
+    return true;
+}
+
+void TMainForm::mnuFileBackupClick()
+{
+    runGuarded(this, [this] {
+        const QString book = BuildConnectionString();
+        const QString proposed = QFileInfo(book).absoluteDir().filePath(
+            QStringLiteral("BaseDB-%1.mdb")
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm"))));
+        const QString target = chooseBackupTarget(this, proposed);
+        if (target.isEmpty())
+            return;
+        if (QFileInfo(target).absoluteFilePath() == QFileInfo(book).absoluteFilePath())
+            throw DbError(QStringLiteral(
+                "使用中のデータベースそのものにはバックアップできません。別のファイル名を選んでください。"));
+        Book::copyBook(book, target);
+        showStatus(QStringLiteral("バックアップしました: %1").arg(QDir::toNativeSeparators(target)));
+    });
+}
+
+void TMainForm::mnuFileRestoreClick()
+{
+    runGuarded(this, [this] {
+        for (QDialog* d : findChildren<QDialog*>())
+            if (d->isVisible()) {
+                MessageBoxes::warning(
+                    this, QStringLiteral("開いているウィンドウをすべて閉じてから復元してください。"));
+                return;
+            }
+        const QString source = chooseRestoreSource(this);
+        if (source.isEmpty())
+            return;
+        const QString book = BuildConnectionString();
+        const auto answer = QMessageBox::question(
+            this, QStringLiteral("復元"),
+            QStringLiteral("データベース %1 を %2 "
+                           "の内容で置き換えます。今のファイルは別の名前で残します。よろしいですか?")
+                .arg(QDir::toNativeSeparators(book), QDir::toNativeSeparators(source)),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+        const QString aside = Book::restore(book, source);
+        if (openBook())
+            QMessageBox::information(this, QStringLiteral("復元"),
+                                     QStringLiteral("復元しました。元のファイルは %1 に残しました。")
+                                         .arg(QDir::toNativeSeparators(aside)));
     });
 }
 

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 #include "windowregistry.h"
 
 class QAction;
@@ -30,6 +32,8 @@ public:
     QListWidget* ListViewDocument = nullptr;
     QListWidget* ListViewMaster = nullptr;
     QListWidget* ListViewSetting = nullptr;
+    QAction* mnuFileBackup = nullptr;
+    QAction* mnuFileRestore = nullptr;
     QAction* mnuFileClose = nullptr;
     QAction* mnuHelpAbout = nullptr;
 
@@ -44,6 +48,23 @@ public:
     // the list view. True when the key was taken.
     bool ListViewKeyDown(QListWidget* sender, int key, Qt::KeyboardModifiers shift);
 
+    // Checks the book once at start: an older one is upgraded, one that cannot
+    // be used (missing, empty, foreign, newer, damaged, locked, read-only) gets
+    // one message and the function windows stay closed; nothing is written to
+    // it. A usable book gets its daily backup; a failure there is only noted in
+    // the status bar. True when the book can be used.
+    bool openBook();
+    bool bookUsable() const { return m_bookUsable; }
+    // The status bar's message panel.
+    QString statusText() const;
+
+    // Where a backup goes (proposed: the suggested file) and which backup to
+    // restore: file dialogs, replaced by tests. Empty means cancelled.
+    std::function<QString(QWidget* owner, const QString& proposed)> chooseBackupTarget;
+    std::function<QString(QWidget* owner)> chooseRestoreSource;
+
+    void mnuFileBackupClick();
+    void mnuFileRestoreClick();
     void mnuFileCloseClick();
     void mnuHelpAboutClick();
 
@@ -86,8 +107,12 @@ private:
     // Creates the entry's window owned by the main window, shows it modally and
     // deletes it on every path; an error shows the error box.
     void openWindow(const char* actionName);
+    void setBookUsable(bool usable);
+    void showStatus(const QString& text);
 
     const WindowRegistry& m_windows;
     QHash<QString, QAction*> m_actions;
     QButtonGroup* m_bar = nullptr;
+    QLabel* m_statusPanel = nullptr;
+    bool m_bookUsable = true;
 };

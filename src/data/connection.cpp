@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include "book.h"
 #include "dberror.h"
 #include "statement.h"
 
@@ -17,10 +18,32 @@ QString& databaseDirectoryOverride()
     return directory;
 }
 
+QString& databaseFileChoice()
+{
+    static QString file;
+    return file;
+}
+
+// read_text(x): text as the program reads it (decoded from UTF-8, each invalid
+// sequence replaced), encoded again; any other value unchanged. A write compares
+// what a window read with what is stored in this one form.
+void readText(sqlite3_context* context, int, sqlite3_value** args)
+{
+    if (sqlite3_value_type(args[0]) != SQLITE_TEXT) {
+        sqlite3_result_value(context, args[0]);
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const QByteArray read = QString::fromUtf8(bytes, sqlite3_value_bytes(args[0])).toUtf8();
+    sqlite3_result_text(context, read.constData(), int(read.size()), SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 QString BuildConnectionString()
 {
+    if (!databaseFileChoice().isEmpty())
+        return databaseFileChoice();
     const QString& forced = databaseDirectoryOverride();
     const QString dir = forced.isEmpty() ? QCoreApplication::applicationDirPath() : forced;
     return QDir(dir).filePath(QStringLiteral("BaseDB.mdb"));
@@ -31,6 +54,11 @@ void overrideDatabaseDirectory(const QString& directory)
     databaseDirectoryOverride() = directory;
 }
 
+void chooseDatabaseFile(const QString& path)
+{
+    databaseFileChoice() = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+
 Connection::~Connection()
 {
     close();
@@ -39,6 +67,24 @@ Connection::~Connection()
 void Connection::open(const QString& path)
 {
     close();
+    // Read-only first: a file that is not a book of this version is never
+    // switched to WAL or otherwise written.
+    const Book::State state = Book::inspect(path, Book::Depth::Quick);
+    if (state.kind != Book::State::Ok)
+        throw DbError(Book::problemMessage(path, state), state.kind == Book::State::ReadOnly ? SQLITE_READONLY
+                                                         : state.kind == Book::State::Locked ? SQLITE_BUSY
+                                                                                             : 0);
+    openFile(path, true);
+}
+
+void Connection::openUnchecked(const QString& path)
+{
+    close();
+    openFile(path, false);
+}
+
+void Connection::openFile(const QString& path, bool setWal)
+{
     const QFileInfo info(path);
     if (!info.exists())
         throw DbError(QStringLiteral("データベースファイルが見つかりません: %1").arg(path));
@@ -58,6 +104,8 @@ void Connection::open(const QString& path)
     m_path = path;
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, DefaultBusyTimeoutMs);
+    sqlite3_create_function(m_db, "read_text", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, readText,
+                            nullptr, nullptr);
     try {
         // The probe reads the schema, so a file that is not a database fails here
         // rather than at the window's first query.
@@ -68,7 +116,8 @@ void Connection::open(const QString& path)
                     "データベースファイルに書き込めません (%1): attempt to write a readonly database")
                     .arg(path),
                 SQLITE_READONLY);
-        exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        if (setWal)
+            exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         exec(QStringLiteral("PRAGMA foreign_keys=ON"));
     } catch (...) {

@@ -16,6 +16,10 @@ QString BuildConnectionString();
 // executable's folder. Only tests call it: each runs on its own copy of the file.
 void overrideDatabaseDirectory(const QString& directory);
 
+// Makes BuildConnectionString the given file (`corvinta --database PATH`); an
+// empty text restores BaseDB.mdb beside the executable.
+void chooseDatabaseFile(const QString& path);
+
 // One open database file. Every window and dialog owns one; nothing is shared.
 // Opening never creates a file, checks at once that the file is a database the
 // program can write, and sets WAL, synchronous=FULL, foreign keys and a busy
@@ -30,7 +34,14 @@ public:
 
     static constexpr int DefaultBusyTimeoutMs = 5000;
 
+    // Opens a book of the program's version; anything else (a missing, empty,
+    // foreign, newer, older, damaged or locked file) is refused before anything
+    // is written to it, with the message that names the file and what to do.
     void open(const QString& path);
+    // Opens any database file read-write as it is, leaving its journal mode
+    // alone: the upgrade of an older book, which must not touch a file it then
+    // fails to upgrade.
+    void openUnchecked(const QString& path);
     // Rolls back an open transaction and closes the file. Safe to call twice.
     void close();
     bool isOpen() const { return m_db != nullptr; }
@@ -57,6 +68,7 @@ private:
     void beginLevel();
     void commitLevel();
     void rollbackLevel();
+    void openFile(const QString& path, bool setWal);
     void finishHooks(std::vector<std::function<void(bool)>>& hooks, bool committed);
 
     sqlite3* m_db = nullptr;

@@ -597,12 +597,22 @@ bool Dataset::keyChanged(const DatasetRow& row) const
 }
 
 // The row as it was read: every column of the target that the query returned.
-// Comparing them all is what detects a change by another connection.
-static QString whereOriginal(const DatasetShape& shape, const std::vector<int>& columns)
+// Comparing them all is what detects a change by another connection. Stored
+// text that is not valid UTF-8 (written by another tool) was read with U+FFFD in
+// place of each bad sequence; such a column is compared as it reads
+// (read_text(), the connection's own decoding), not byte for byte, or the row
+// could never be written again.
+static QString whereOriginal(const DatasetShape& shape, const std::vector<int>& columns,
+                             const std::vector<QVariant>& original)
 {
     QStringList terms;
-    for (int c : columns)
-        terms << quoted(shape.columns[c]) + QStringLiteral(" IS ?");
+    for (int c : columns) {
+        const QVariant& read = original[size_t(c)];
+        const bool decoded =
+            read.typeId() == QMetaType::QString && read.toString().contains(QChar::ReplacementCharacter);
+        terms << (decoded ? QStringLiteral("read_text(%1) IS ?") : QStringLiteral("%1 IS ?"))
+                     .arg(quoted(shape.columns[c]));
+    }
     return terms.join(QStringLiteral(" AND "));
 }
 
@@ -623,8 +633,9 @@ void Dataset::insertRowToTarget(const DatasetRow& row)
 
 void Dataset::deleteRow(const DatasetRow& row)
 {
-    Statement st(m_connection, QStringLiteral("DELETE FROM %1 WHERE %2")
-                                   .arg(quoted(m_table), whereOriginal(*m_shape, m_targetColumns)));
+    Statement st(m_connection,
+                 QStringLiteral("DELETE FROM %1 WHERE %2")
+                     .arg(quoted(m_table), whereOriginal(*m_shape, m_targetColumns, row.original)));
     int i = 1;
     for (int c : m_targetColumns)
         st.bind(i++, row.original[size_t(c)]);
@@ -654,7 +665,7 @@ void Dataset::writeRow(DatasetRow& row)
                 sets << quoted(m_shape->columns[c]) + QStringLiteral(" = ?");
             Statement st(m_connection, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                                            .arg(quoted(m_table), sets.join(u','),
-                                                whereOriginal(*m_shape, m_targetColumns)));
+                                                whereOriginal(*m_shape, m_targetColumns, row.original)));
             int i = 1;
             for (int c : changed)
                 st.bind(i++, row.values[size_t(c)]);

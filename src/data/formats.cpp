@@ -1,5 +1,7 @@
 #include "formats.h"
 
+#include <QRegularExpression>
+
 namespace Formats {
 
 QString displayDate(const QDate& date)
@@ -14,11 +16,13 @@ QString isoDate(const QDate& date)
 
 QDate parseDate(const QString& stored)
 {
-    if (stored.size() < 10)
+    // The day, then nothing or a time of day: "2024-02-29junk" is not a date.
+    static const QRegularExpression shape(
+        QStringLiteral("^(\\d{4})([-/])(\\d{2})\\2(\\d{2})( \\d{2}:\\d{2}(:\\d{2}(\\.\\d{1,3})?)?)?$"));
+    const QRegularExpressionMatch m = shape.match(stored);
+    if (!m.hasMatch())
         return {};
-    QString day = stored.left(10);
-    day.replace(u'/', u'-');
-    return QDate::fromString(day, Qt::ISODate);
+    return QDate(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
 }
 
 QString displayStoredDate(const QVariant& stored)

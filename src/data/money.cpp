@@ -2,6 +2,7 @@
 
 #include <QChar>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -57,10 +58,25 @@ Money Money::fromYen(std::int64_t yen)
 
 Money Money::parse(QStringView input)
 {
-    // Full-width digits, signs and the full-width yen sign fold to their ASCII
-    // forms; the minus sign U+2212 is what a Japanese input method often types.
-    QString text = input.toString().normalized(QString::NormalizationForm_KC).trimmed();
-    text.replace(QChar(0x2212), u'-');
+    // Full-width digits, signs, the full-width yen sign and the ideographic space
+    // fold to their ASCII forms; the minus sign U+2212 is what a Japanese input
+    // method often types. Nothing else folds: circled or other "digits" are text.
+    QString text;
+    text.reserve(input.size());
+    for (const QChar c : input) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF01 && u <= 0xFF5E)
+            text += QChar(char16_t(u - 0xFEE0));
+        else if (u == 0xFFE5)
+            text += QChar(0x00A5);
+        else if (u == 0x3000)
+            text += u' ';
+        else if (u == 0x2212)
+            text += u'-';
+        else
+            text += c;
+    }
+    text = text.trimmed();
     const QString shown = input.toString();
     bool negative = false;
     qsizetype i = 0;
@@ -85,32 +101,51 @@ Money Money::parse(QStringView input)
     std::int64_t fraction = 0;
     bool anyDigit = false;
     bool inFraction = false;
+    // Thousands separators only between groups of three digits: the digits since
+    // the last separator (or since the start when there is none yet).
+    int groupDigits = 0;
+    bool grouped = false;
+    auto notANumber = [&] {
+        return std::invalid_argument(QStringLiteral("数値ではありません: 「%1」").arg(shown).toStdString());
+    };
     for (; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.isDigit() && c.unicode() < 128) {
             anyDigit = true;
             if (inFraction) {
-                if (++fractionDigits > 4)
-                    throw std::invalid_argument(
-                        QStringLiteral("小数は4桁までです: 「%1」").arg(shown).toStdString());
+                // Zeros past the fourth decimal change nothing.
+                if (++fractionDigits > 4) {
+                    if (c != u'0')
+                        throw std::invalid_argument(
+                            QStringLiteral("小数は4桁までです: 「%1」").arg(shown).toStdString());
+                    continue;
+                }
                 fraction = fraction * 10 + c.digitValue();
             } else {
+                ++groupDigits;
                 whole = whole * 10 + c.digitValue();
                 if (whole > i128(kMax))
                     throw std::invalid_argument(
                         QStringLiteral("数値が大きすぎます: 「%1」").arg(shown).toStdString());
             }
         } else if (c == u',' && !inFraction) {
-            continue;
+            if (groupDigits == 0 || groupDigits > 3 || (grouped && groupDigits != 3))
+                throw notANumber();
+            grouped = true;
+            groupDigits = 0;
         } else if (c == u'.' && !inFraction) {
+            if (grouped && groupDigits != 3)
+                throw notANumber();
             inFraction = true;
         } else {
-            throw std::invalid_argument(
-                QStringLiteral("数値ではありません: 「%1」").arg(shown).toStdString());
+            throw notANumber();
         }
     }
+    if (!inFraction && grouped && groupDigits != 3)
+        throw notANumber();
     if (!anyDigit)
-        throw std::invalid_argument(QStringLiteral("数値ではありません: 「%1」").arg(shown).toStdString());
+        throw notANumber();
+    fractionDigits = std::min(fractionDigits, 4);
     while (fractionDigits++ < 4)
         fraction *= 10;
     const i128 raw = whole * Scale + fraction;

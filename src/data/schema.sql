@@ -1,6 +1,13 @@
 -- BaseDB.mdb: the tables, indexes, report views and fixed code rows of the
 -- bookkeeping database. tools/mkdb runs this script on a new file at build time;
--- the program itself never creates or alters a table.
+-- the program itself alters a book only through its upgrade steps (book.cpp),
+-- when it opens a book of an older version.
+--
+-- The file says what it is: the application id marks a book of this program and
+-- the user version is the version of this schema. Raising the version means
+-- adding the step that brings a book of the previous version here.
+PRAGMA application_id = 1129729620;
+PRAGMA user_version = 1;
 --
 -- Column conventions
 --   text(n)   TEXT CHECK (length(col) <= n); the data layer stores NULL for empty text.

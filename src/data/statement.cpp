@@ -28,15 +28,30 @@ Statement::~Statement()
     sqlite3_finalize(m_stmt);
 }
 
+namespace {
+
+void requireStorableDate(const QDate& day)
+{
+    if (!day.isValid() || day.year() < 1 || day.year() > 9999)
+        throw DbError(QStringLiteral(
+            "日付が正しくありません。実在する日付 (西暦1年から9999年まで) を入力してください。"));
+}
+
+}  // namespace
+
 QVariant Statement::toStorage(const QVariant& value)
 {
     if (!value.isValid() || value.isNull())
         return {};
     switch (value.typeId()) {
+        // A day that is not a calendar date (2024-02-30) or has no four-digit
+        // year would turn into empty text, that is no date at all: refused.
         case QMetaType::QDate:
+            requireStorableDate(value.toDate());
             return value.toDate().toString(Qt::ISODate);
         case QMetaType::QDateTime: {
             const QDateTime dt = value.toDateTime();
+            requireStorableDate(dt.date());
             return dt.time() == QTime(0, 0) ? dt.date().toString(Qt::ISODate)
                                             : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         }

@@ -1,23 +1,38 @@
 #include "errorreport.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include <exception>
 
 #include "dberror.h"
 #include "messageboxes.h"
+#include "refusal.h"
 
-QString currentExceptionMessage()
+namespace {
+
+// The message of the exception being handled; a refusal of the database is
+// told in the words of `window`.
+QString messageFor(const QWidget* window)
 {
     try {
         throw;
     } catch (const DbError& e) {
-        return e.message();
+        const QString explained = explainRefusal(e, window);
+        return explained.isEmpty() ? e.message() : explained;
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {
         return QStringLiteral("予期しないエラーが発生しました。");
     }
+}
+
+}  // namespace
+
+QString currentExceptionMessage()
+{
+    const QWidget* window = QApplication::activeModalWidget();
+    return messageFor(window ? window : QApplication::activeWindow());
 }
 
 void reportCurrentException(QWidget* context)
@@ -27,7 +42,7 @@ void reportCurrentException(QWidget* context)
     QWidget* parent = context;
     while (parent && !parent->isVisible() && parent->parentWidget())
         parent = parent->parentWidget();
-    MessageBoxes::error(parent, currentExceptionMessage());
+    MessageBoxes::error(parent, messageFor(context ? context->window() : nullptr));
 }
 
 bool runGuarded(QWidget* context, const std::function<void()>& work)

@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "refusal.h"
+
 namespace {
 
 int show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
@@ -9,6 +11,10 @@ int show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QS
 {
     QMessageBox box(icon, title, text, buttons, parent);
     box.setDefaultButton(safeButton);
+    // A refusal of the database explained in the window's words keeps the
+    // engine's own text in the details.
+    if (const QString details = takeRefusalDetails(text); !details.isEmpty())
+        box.setDetailedText(details);
     // Escape and the frame's close button give the safe answer.
     box.setEscapeButton(safeButton);
     return box.exec();

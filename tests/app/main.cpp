@@ -3,6 +3,7 @@
 
 int runMainFormTests(int argc, char** argv);
 int runAboutDialogTests(int argc, char** argv);
+int runBookStartTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -11,5 +12,6 @@ int main(int argc, char** argv)
     int failed = 0;
     failed += runMainFormTests(argc, argv);
     failed += runAboutDialogTests(argc, argv);
+    failed += runBookStartTests(argc, argv);
     return failed;
 }

@@ -63,6 +63,14 @@ void TestConnection::connectionStringIsBesideTheExecutable()
         QVERIFY(c.isOpen());
     }
     QCOMPARE(BuildConnectionString(), QDir(QCoreApplication::applicationDirPath()).filePath("BaseDB.mdb"));
+
+    // --database: another file, relative to where the program was started.
+    QDir::setCurrent(QDir::tempPath());
+    chooseDatabaseFile("books/other.mdb");
+    QDir::setCurrent(old);
+    QCOMPARE(BuildConnectionString(), QDir(QDir::tempPath()).filePath("books/other.mdb"));
+    chooseDatabaseFile(QString());
+    QCOMPARE(BuildConnectionString(), QDir(QCoreApplication::applicationDirPath()).filePath("BaseDB.mdb"));
 }
 
 void TestConnection::openSetsEveryProperty()

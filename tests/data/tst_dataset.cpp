@@ -90,6 +90,8 @@ private slots:
     void deleteConflicts();
     void keylessSingleRowTable();
     void slipTotalIsTheDatabasesOwn();
+    void textNotValidUtf8IsSavedAgain();
+    void impossibleDatesAreRefused();
 
 private:
     TestDb* m_db = nullptr;
@@ -802,6 +804,57 @@ void TestDataset::slipTotalIsTheDatabasesOwn()
              QStringLiteral("20:2000000"));
     header.remove();
     QCOMPARE(scalar(*m_c, "SELECT count(*) FROM t_売上明細").toInt(), 0);
+}
+
+// A row another tool wrote with bytes that are not UTF-8 is compared as it was
+// read: it can be changed and deleted, and a change elsewhere still conflicts.
+void TestDataset::textNotValidUtf8IsSavedAgain()
+{
+    m_db->exec(
+        "INSERT INTO m_顧客 (顧客コード, 顧客名, 住所) VALUES ('C1', CAST(x'41ff42' AS TEXT), '東京'),"
+        " ('C2', CAST(x'c3' AS TEXT), NULL)");
+    Dataset ds(*m_c, "SELECT * FROM m_顧客 ORDER BY 顧客コード");
+    ds.setWriteTarget("m_顧客", {"顧客コード"}, Dataset::WriteMode::Immediate);
+    ds.open();
+    ds.edit();
+    ds.setValue("住所", "大阪");
+    ds.post();
+    QCOMPARE(scalar(*m_c, "SELECT hex(CAST(顧客名 AS BLOB)) || 住所 FROM m_顧客 WHERE 顧客コード = 'C1'")
+                 .toString(),
+             QStringLiteral("41FF42大阪"));  // the stored bytes stay as they were
+
+    ds.next();
+    m_db->exec("UPDATE m_顧客 SET 顧客名 = 'changed' WHERE 顧客コード = 'C2'");
+    ds.edit();
+    ds.setValue("住所", "札幌");
+    QVERIFY2(errorOf([&] { ds.post(); }).contains("他の画面または他のプログラム"),
+             "a change elsewhere is still seen");
+    ds.cancel();
+    ds.close();
+    ds.open();
+    ds.last();
+    ds.remove();
+    QCOMPARE(scalar(*m_c, "SELECT count(*) FROM m_顧客").toInt(), 1);
+}
+
+// A day that is no calendar date, or has no four-digit year, would be stored as
+// no date at all: it is refused where it is given, the field keeps its value.
+void TestDataset::impossibleDatesAreRefused()
+{
+    Dataset ds(*m_c, "SELECT * FROM t_売上 WHERE 伝票番号 = 1");
+    ds.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    ds.open();
+    ds.append();
+    ds.setValue("伝票番号", 1);
+    ds.setValue("売上年月日", QDate(2024, 2, 29));
+    for (const QVariant& bad : {QVariant(QDate(2024, 2, 30)), QVariant(QDate(10000, 1, 1)),
+                                QVariant(QDateTime(QDate(2024, 2, 30), QTime(10, 0)))}) {
+        QVERIFY2(errorOf([&] { ds.setValue("売上年月日", bad); }).contains("日付が正しくありません"),
+                 qPrintable(bad.toString()));
+        QCOMPARE(ds.field("売上年月日").asDate(), QDate(2024, 2, 29));
+    }
+    ds.post();
+    QCOMPARE(scalar(*m_c, "SELECT 売上年月日 FROM t_売上").toString(), QStringLiteral("2024-02-29"));
 }
 
 QTEST_GUILESS_MAIN(TestDataset)

@@ -44,6 +44,9 @@ void TestMoney::parse_data()
     QTest::newRow("empty is zero") << "" << qint64(0);
     QTest::newRow("leading point") << ".5" << qint64(5000);
     QTest::newRow("largest") << "922337203685477.5807" << std::numeric_limits<qint64>::max();
+    QTest::newRow("groups of three") << "-1,234,567.25" << qint64(-12345672500);
+    QTest::newRow("trailing zeros past four decimals") << "0.00010" << qint64(1);
+    QTest::newRow("many trailing zeros") << "１.５０００００" << qint64(15000);
 }
 
 void TestMoney::parse()
@@ -69,6 +72,20 @@ void TestMoney::parseRejects_data()
                                      << "数値ではありません";
     QTest::newRow("five decimals") << "1.23456"
                                    << "小数は4桁まで";
+    QTest::newRow("circled digits") << "①②"
+                                    << "数値ではありません";
+    QTest::newRow("separators not in threes") << "1,2,,3"
+                                              << "数値ではありません";
+    QTest::newRow("short last group") << "12,34"
+                                      << "数値ではありません";
+    QTest::newRow("long group") << "1,2345"
+                                << "数値ではありません";
+    QTest::newRow("leading separator") << ",123"
+                                       << "数値ではありません";
+    QTest::newRow("short group before point") << "1,23.5"
+                                              << "数値ではありません";
+    QTest::newRow("digit after zeros past four") << "0.000101"
+                                                 << "小数は4桁まで";
     QTest::newRow("too large") << "922337203685477.5808"
                                << "大きすぎます";
     QTest::newRow("far too large") << "99999999999999999999999"
@@ -225,6 +242,9 @@ void TestMoney::dates()
     QCOMPARE(Formats::parseDate("2005/04/01"), QDate(2005, 4, 1));
     QVERIFY(!Formats::parseDate("2005-02-30").isValid());
     QVERIFY(!Formats::parseDate("April").isValid());
+    for (const char* refused : {"2024-02-29junk", "2024-02-30", "10000-01-01", "2024-02-29 ", "2024/02-29"})
+        QVERIFY2(!Formats::parseDate(refused).isValid(), refused);
+    QCOMPARE(Formats::parseDate("2024-02-29 08:15"), QDate(2024, 2, 29));
     QCOMPARE(Formats::displayStoredDate(QVariant()), QString());
     QCOMPARE(Formats::displayStoredDate(QStringLiteral("2024-12-31 23:59:59")), QStringLiteral("2024/12/31"));
 }

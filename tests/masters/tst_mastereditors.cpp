@@ -11,9 +11,11 @@
 #include <memory>
 
 #include "boxanswer.h"
+#include "connection.h"
 #include "dataset.h"
 #include "dbcodeedit.h"
 #include "dbedit.h"
+#include "dberror.h"
 #include "dbgrid.h"
 #include "dbnumberedit.h"
 #include "dbpicklist.h"
@@ -25,6 +27,7 @@
 #include "inputitemform.h"
 #include "inputsupplierform.h"
 #include "modaldriver.h"
+#include "refusal.h"
 #include "testdb.h"
 #include "widgettesthelp.h"
 
@@ -488,7 +491,9 @@ private slots:
         press(Qt::Key_F11);
         QTRY_VERIFY(box->seen);
         QCOMPARE(box->icon, QMessageBox::Critical);
-        QVERIFY2(box->text.contains(column), qPrintable(box->text));
+        // In the window's words, the engine's own text in the details.
+        QCOMPARE(box->text, QStringLiteral("%1は%2文字以内で入力してください。").arg(column).arg(width));
+        QVERIFY2(box->details.contains("CHECK constraint failed"), qPrintable(box->details));
         QCOMPARE(stateOf(*m_w), QString("Editing"));
         QCOMPARE(field->text().size(), width + 1);
         QCOMPARE(stored(), before);
@@ -500,6 +505,56 @@ private slots:
         press(Qt::Key_F11);
         QCOMPARE(stateOf(*m_w), QString("Empty"));
         QCOMPARE(stored(column).last(), "N1|" + QString(width, u'x'));
+    }
+
+    // A code another window registered while this one typed the same new code:
+    // told as a duplicate of the field the window labels, the values kept.
+    void duplicateCodeIsRefusedOnSave()
+    {
+        QVERIFY(open("item"));
+        leaveCode(*m_w, "N1");
+        nameField()->setFocus();
+        QTest::keyClicks(nameField(), "typed");
+        m_db->exec("INSERT INTO m_商品 (商品コード, 商品名) VALUES ('N1', 'the other window')");
+        auto box = answerNextBox(QMessageBox::Ok);
+        press(Qt::Key_F11);
+        QTRY_VERIFY(box->seen);
+        QCOMPARE(box->text, QString("この商品コードは既に登録されています。"));
+        QVERIFY2(box->details.contains("UNIQUE constraint failed"), qPrintable(box->details));
+        QCOMPARE(stateOf(*m_w), QString("Editing"));
+        QCOMPARE(nameField()->text(), QString("typed"));
+    }
+
+    // Refusals no master window lets through (the window's fields keep them in
+    // range) are told in the same words: real engine errors, labels of a real window.
+    void refusalsInTheWindowsWords_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("out of range") << "UPDATE m_顧客 SET 締日 = 40"
+                                      << "締日は1から32までの値で入力してください。";
+        QTest::newRow("missing value") << "INSERT INTO m_顧客 (顧客コード) VALUES (NULL)"
+                                       << "顧客コードを入力してください。";
+        QTest::newRow("missing reference")
+            << "INSERT INTO t_売上明細 (伝票番号, 明細番号) VALUES (999, 1)"
+            << "参照先のデータが登録されていません。参照するコードを確かめてください。";
+        QTest::newRow("not money") << "INSERT INTO m_商品 (商品コード, 単価) VALUES ('X', 1.5)"
+                                   << "単価の値が正しくありません。";
+    }
+
+    void refusalsInTheWindowsWords()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, expected);
+        QVERIFY(open("customer"));
+        try {
+            Connection c(m_db->path());
+            c.exec(sql);
+            QFAIL("the engine took it");
+        } catch (const DbError& e) {
+            QCOMPARE(explainRefusal(e, m_w.get()), expected);
+            QCOMPARE(takeRefusalDetails(expected), e.message());
+        }
     }
 
     // Fields of a fixed width take no more than the column holds.

@@ -370,17 +370,17 @@ void TestUnitTaxCompany::duplicateKeyKeepsTheRowEditable_data()
     QTest::addColumn<QString>("written");
     QTest::newRow("unit code") << false << "1"
                                << "dup"
-                               << "単位コード"
+                               << "このコードは既に登録されています。"
                                << "40"
                                << "40|dup";
     QTest::newRow("unit name") << false << "41"
                                << "m"
-                               << "単位"
+                               << "この単位は既に登録されています。"
                                << ""
                                << "";
     QTest::newRow("tax date") << true << "20191001"
                               << "0.2"
-                              << "適用年月日"
+                              << "この適用年月日は既に登録されています。"
                               << "20260101"
                               << "2026-01-01|2000";
 }
@@ -407,7 +407,8 @@ void TestUnitTaxCompany::duplicateKeyKeepsTheRowEditable()
     pressKey(Qt::Key_Tab);
     typeKeys(value);
 
-    // Enter: the database's refusal in the error box, the row still being typed.
+    // Enter: the database's refusal in the error box, in the grid's words (the
+    // column's title), the row still being typed.
     ModalDriver driver;
     driver.answer(QMessageBox::Ok);
     pressKey(Qt::Key_Return);

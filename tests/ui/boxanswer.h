@@ -13,6 +13,7 @@ struct SeenBox {
     bool seen = false;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString text;
+    QString details;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
@@ -39,6 +40,7 @@ inline std::shared_ptr<SeenBox> answerNextBox(QMessageBox::StandardButton button
         seen->seen = true;
         seen->icon = box->icon();
         seen->text = box->text();
+        seen->details = box->detailedText();
         seen->buttons = box->standardButtons();
         if (QPushButton* def = box->defaultButton())
             seen->defaultButton = box->standardButton(def);
