@@ -11,6 +11,7 @@
 #include "money.h"
 #include "partnerside.h"
 #include "statement.h"
+#include "testhelp.h"
 
 // The side the books are written on: the customers (sales, receipts) or the
 // suppliers (purchases, payments).
@@ -87,8 +88,3 @@ private:
     Connection& m_c;
     const BookSide& m_side;
 };
-
-inline Money yen(std::int64_t amount)
-{
-    return Money::fromYen(amount);
-}

@@ -12,32 +12,17 @@
 #include "connection.h"
 #include "dataset.h"
 #include "ledgercomputation.h"
+#include "rng.h"
 #include "testdb.h"
 
 namespace {
-
-// splitmix64: the same sequence everywhere.
-struct SplitMix {
-    std::uint64_t state;
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    std::int64_t between(std::int64_t lo, std::int64_t hi)
-    {
-        return lo + std::int64_t(next() % std::uint64_t(hi - lo + 1));
-    }
-};
 
 // Two years of slips for a dozen partners: credit and cash, fractional prices
 // and quantities, some with a time of day, some without a partner or with one
 // that is not in the master.
 QStringList generate(Connection& c, const BookSide& side, std::uint64_t seed)
 {
-    SplitMix rng{seed};
+    Rng rng(seed);
     Books b(c, side);
     const QStringList codes{"P01", "P02", "P03",    "P04", "P05", "P06",
                             "P07", "P08", "O'Hara", "50%", "A_B", "x"};

@@ -13,26 +13,9 @@
 #include "money.h"
 #include "statement.h"
 #include "testdb.h"
+#include "testhelp.h"
 
 namespace {
-
-QVariant scalar(Connection& c, const QString& sql, const QVariantList& params = {})
-{
-    Statement st(c, sql);
-    for (int i = 0; i < params.size(); ++i)
-        st.bind(i + 1, params[i]);
-    return st.step() ? st.value(0) : QVariant();
-}
-
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.message();
-    }
-    return {};
-}
 
 }  // namespace
 

@@ -6,29 +6,9 @@
 #include "dberror.h"
 #include "statement.h"
 #include "testdb.h"
+#include "testhelp.h"
 
 namespace {
-
-QVariant scalar(Connection& c, const QString& sql)
-{
-    Statement st(c, sql);
-    return st.step() ? st.value(0) : QVariant();
-}
-
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.message();
-    }
-    return {};
-}
-
-Money yen(qint64 v)
-{
-    return Money::fromYen(v);
-}
 
 // A sales slip 1 with three lines priced 100, 200, 300.
 void addSlip(const TestDb& db, int slipNo = 1)
@@ -842,7 +822,7 @@ void TestDataset::textNotValidUtf8IsSavedAgain()
 void TestDataset::impossibleDatesAreRefused()
 {
     Dataset ds(*m_c, "SELECT * FROM t_売上 WHERE 伝票番号 = 1");
-    ds.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    ds.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate, {"伝票合計"});
     ds.open();
     ds.append();
     ds.setValue("伝票番号", 1);

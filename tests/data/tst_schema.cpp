@@ -17,8 +17,10 @@
 #include "connection.h"
 #include "dberror.h"
 #include "money.h"
+#include "rng.h"
 #include "statement.h"
 #include "testdb.h"
+#include "testhelp.h"
 
 namespace {
 
@@ -41,12 +43,6 @@ QVariantList column(Connection& c, const QString& sql, const QVariantList& param
     while (s.step())
         out << s.value(0);
     return out;
-}
-
-QVariant scalar(Connection& c, const QString& sql, const QVariantList& params = {})
-{
-    const QVariantList values = column(c, sql, params);
-    return values.isEmpty() ? QVariant() : values.first();
 }
 
 QVariant raw(std::int64_t tenThousandths)
@@ -114,22 +110,6 @@ QStringList planOf(Connection& c, const QString& sql)
         details << s.text(3);
     return details;
 }
-
-// splitmix64: the same sequence on every platform and library.
-struct SplitMix {
-    std::uint64_t state;
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    std::int64_t between(std::int64_t lo, std::int64_t hi)
-    {
-        return lo + std::int64_t(next() % std::uint64_t(hi - lo + 1));
-    }
-};
 
 }  // namespace
 
@@ -311,7 +291,7 @@ void TestSchema::lineTotalAgreesWithMoney()
     Connection c(db.path());
     Transaction t(c);
     run(c, "INSERT INTO t_売上 (伝票番号) VALUES (1)");
-    SplitMix rng{20240501};
+    Rng rng(20240501);
     std::vector<Money> expected;
     Statement ins(c, "INSERT INTO t_売上明細 (伝票番号, 明細番号, 単価, 税額, 数量) VALUES (1, ?, ?, ?, ?)");
     for (int i = 1; i <= 3000; ++i) {

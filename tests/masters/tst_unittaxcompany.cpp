@@ -32,51 +32,9 @@
 #include "modaldriver.h"
 #include "statement.h"
 #include "testdb.h"
+#include "widgettesthelp.h"
 
 namespace {
-
-bool showActive(QWidget* window)
-{
-    window->show();
-    QApplication::setActiveWindow(window);
-    return QTest::qWaitForWindowActive(window);
-}
-
-// Keys to whatever has the focus now: the first key typed into a grid opens a
-// cell editor, which takes the next ones.
-void typeKeys(const QString& ascii)
-{
-    for (const QChar c : ascii)
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-}
-
-void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-
-// Text as a Japanese input method commits it.
-void typeCommitted(QWidget* target, const QString& text)
-{
-    QInputMethodEvent committed;
-    committed.setCommitString(text);
-    QApplication::sendEvent(target, &committed);
-}
-
-// The rows of a query as "a|b" texts (NULL as "-"), read on a connection of its own.
-QStringList rowsOf(const QString& path, const QString& sql)
-{
-    Connection connection(path);
-    Statement st(connection, sql);
-    QStringList rows;
-    while (st.step()) {
-        QStringList cells;
-        for (int c = 0; c < st.columnCount(); ++c)
-            cells << (st.isNull(c) ? QStringLiteral("-") : st.value(c).toString());
-        rows << cells.join(u'|');
-    }
-    return rows;
-}
 
 QByteArray pngOf(const QImage& image)
 {

@@ -65,8 +65,3 @@ inline bool enabled(const QAction* action)
 {
     return action->isEnabled();
 }
-
-inline Money yen(const char* text)
-{
-    return Money::parse(QString::fromLatin1(text));
-}

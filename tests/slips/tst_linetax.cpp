@@ -12,6 +12,7 @@
 #include "dberror.h"
 #include "linetax.h"
 #include "money.h"
+#include "rng.h"
 #include "statement.h"
 #include "testdb.h"
 
@@ -34,22 +35,6 @@ void run(Connection& c, const QString& sql, const QVariantList& params = {})
         s.bind(i + 1, params[i]);
     s.run();
 }
-
-// splitmix64: the same sequence everywhere.
-struct SplitMix {
-    std::uint64_t state;
-    std::uint64_t next()
-    {
-        std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    std::int64_t between(std::int64_t lo, std::int64_t hi)
-    {
-        return lo + std::int64_t(next() % std::uint64_t(hi - lo + 1));
-    }
-};
 
 }  // namespace
 
@@ -332,7 +317,7 @@ void TestLineTax::agreesWithViews()
     // Many lines of every shape: taxable or not under each rate, negative and
     // fractional prices, fractional and negative quantities, empty values.
     constexpr int kSlips = 300;
-    SplitMix rng{0x4c696e6554617800ULL + std::uint64_t(table.size())};
+    Rng rng(0x4c696e6554617800ULL + std::uint64_t(table.size()));
     const Money rates[] = {m("0.05"), m("0.08"), m("0.10"), m("0")};
     QHash<int, Money> expectedSlipTotal;
     QHash<QPair<int, int>, Money> expectedLineTotal;

@@ -19,18 +19,6 @@
 
 namespace {
 
-QString errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.message();
-    } catch (const SlipCheckError& e) {
-        return e.message();
-    }
-    return {};
-}
-
 void addAmountLine(SlipEditor& e, int amountYen, const QString& remark = {})
 {
     e.DetailDataSet.append();
@@ -58,6 +46,7 @@ private slots:
     void aConflictStaysAConflict();
     void renumberedSlipNeverTouchesTheOldNumber();
     void totalsCountConfirmedLinesOnly();
+    void failedSaveRetriedWritesWhatTheWindowShows();
 
 private:
     std::unique_ptr<TestDb> m_db;
@@ -201,6 +190,34 @@ void TestSlipSaves::totalsCountConfirmedLinesOnly()
     QCOMPARE(w.goods().totals().withTax(), Money::fromYen(2200));
     lines.cancel();
     QCOMPARE(w.LabelAllTotal->text(), QStringLiteral("¥2,200"));
+}
+
+// A line deleted, one appended, the third line's write failing: the retry
+// stores exactly the lines the editor shows, numbered 1, 2, 3.
+void TestSlipSaves::failedSaveRetriedWritesWhatTheWindowShows()
+{
+    m_db->exec(
+        "INSERT INTO t_入金 (伝票番号, 入金年月日, 顧客コード) VALUES (3, '2005-04-01', 'C1');"
+        "INSERT INTO t_入金明細 (伝票番号, 明細番号, 区分コード, 金額, 摘要) VALUES"
+        " (3, 1, '10', 1000000, 'a'), (3, 2, '10', 2000000, 'b'), (3, 3, '10', 3000000, 'c');");
+    Connection c(m_db->path());
+    MoneySlipEditor e(c, SlipKind::moneyReceive());
+    e.openFixedLists();
+    e.openSlip(3);
+    e.DetailDataSet.moveTo(1);
+    e.DetailDataSet.remove();
+    addAmountLine(e, 400, "d");
+    m_db->exec(
+        "CREATE TRIGGER fail AFTER INSERT ON t_入金明細 WHEN NEW.明細番号 = 3 "
+        "BEGIN SELECT RAISE(ABORT, 'disk full'); END;");
+    QVERIFY(errorOf([&] { e.save(); }).contains("disk full"));
+    QCOMPARE(rowsOf(m_db->path(), "SELECT 明細番号, 摘要 FROM t_入金明細 ORDER BY 1"),
+             QStringList({"1|a", "2|b", "3|c"}));
+    m_db->exec("DROP TRIGGER fail;");
+    e.save();
+    QCOMPARE(rowsOf(m_db->path(), "SELECT 明細番号, 摘要, 金額 FROM t_入金明細 ORDER BY 1"),
+             QStringList({"1|a|1000000", "2|c|3000000", "3|d|4000000"}));
+    QCOMPARE(rowsOf(m_db->path(), "SELECT 伝票合計 FROM t_入金"), QStringList({"8000000"}));
 }
 
 QTEST_MAIN(TestSlipSaves)

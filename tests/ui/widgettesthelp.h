@@ -6,8 +6,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "connection.h"
-#include "statement.h"
+#include "testhelp.h"
 
 // Shows `window` and makes it the active window, as a window manager would, so
 // that focus changes deliver their events.
@@ -40,19 +39,4 @@ inline void typeKeys(const QString& ascii)
 inline void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-
-// The rows of a query as "a|b|c" texts (NULL as "-"), read on a connection of its own.
-inline QStringList rowsOf(const QString& path, const QString& sql)
-{
-    Connection connection(path);
-    Statement st(connection, sql);
-    QStringList rows;
-    while (st.step()) {
-        QStringList cells;
-        for (int c = 0; c < st.columnCount(); ++c)
-            cells << (st.isNull(c) ? QStringLiteral("-") : st.value(c).toString());
-        rows << cells.join(u'|');
-    }
-    return rows;
 }

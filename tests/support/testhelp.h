@@ -1,0 +1,64 @@
+#pragma once
+
+// Helpers every test folder uses: a value read back, the message of a refusal,
+// rows as texts, and amounts in whole yen.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <concepts>
+#include <cstdint>
+#include <exception>
+#include <functional>
+
+#include "connection.h"
+#include "money.h"
+#include "statement.h"
+
+// The first column of the first row, or an invalid QVariant when there is none.
+inline QVariant scalar(Connection& c, const QString& sql, const QVariantList& params = {})
+{
+    Statement st(c, sql);
+    for (int i = 0; i < params.size(); ++i)
+        st.bind(i + 1, params[i]);
+    return st.step() ? st.value(0) : QVariant();
+}
+
+// The message of the error `f` throws; empty when it throws none.
+inline QString errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
+}
+
+// The rows of a query as "a|b|c" texts (NULL as "-"), read on a connection of its own.
+inline QStringList rowsOf(const QString& path, const QString& sql)
+{
+    Connection connection(path);
+    Statement st(connection, sql);
+    QStringList rows;
+    while (st.step()) {
+        QStringList cells;
+        for (int c = 0; c < st.columnCount(); ++c)
+            cells << (st.isNull(c) ? QStringLiteral("-") : st.value(c).toString());
+        rows << cells.join(u'|');
+    }
+    return rows;
+}
+
+// An amount in whole yen, or as typed ("1760", "-0.5"). Whole yen is a
+// template so that yen(0) means zero yen, not a null text.
+template <std::integral T>
+Money yen(T whole)
+{
+    return Money::fromYen(std::int64_t(whole));
+}
+inline Money yen(const char* typed)
+{
+    return Money::parse(QString::fromLatin1(typed));
+}
