@@ -79,8 +79,14 @@ bool SlipEditor::openSlip(int slipNo)
     m_newSlip = false;
     HeaderDataSet.setParam(SlipNoParam, slipNo);
     DetailDataSet.setParam(SlipNoParam, slipNo);
-    HeaderDataSet.open();
-    DetailDataSet.open();
+    try {
+        HeaderDataSet.open();
+        DetailDataSet.open();
+    } catch (...) {
+        // A slip that cannot be read whole is not shown at all.
+        closeAll();
+        throw;
+    }
     if (!HeaderDataSet.isEmpty())
         return false;
     m_newSlip = true;

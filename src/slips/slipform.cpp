@@ -147,11 +147,18 @@ void SlipForm::OpenSlip()
     const int slipNo = EditCode->text().toInt(&ok);
     if (!ok)
         throw DbError(QStringLiteral("伝票番号が正しくありません: 「%1」").arg(EditCode->text()));
-    editor().openSlip(slipNo);
-    setEditing(editor().isEditing());
-    RefreshPartner();
-    refreshOtherLookups();
-    ShowTotals();
+    try {
+        editor().openSlip(slipNo);
+        setEditing(editor().isEditing());
+        RefreshPartner();
+        refreshOtherLookups();
+        ShowTotals();
+    } catch (...) {
+        // Nothing half-read stays on screen: back to the empty state, then the error.
+        editor().closeAll();
+        becomeEmpty(true);
+        throw;
+    }
     GrayPanel->setEnabled(true);
 }
 

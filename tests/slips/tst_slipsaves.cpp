@@ -12,8 +12,10 @@
 #include "dberror.h"
 #include "dbtext.h"
 #include "goodsslipeditor.h"
+#include "graypanel.h"
 #include "inputmoneyreceiveform.h"
 #include "inputsalesform.h"
+#include "modaldriver.h"
 #include "moneyslipeditor.h"
 #include "slipfixture.h"
 
@@ -47,6 +49,7 @@ private slots:
     void renumberedSlipNeverTouchesTheOldNumber();
     void totalsCountConfirmedLinesOnly();
     void failedSaveRetriedWritesWhatTheWindowShows();
+    void slipThatCannotBeReadWholeIsNotShown();
 
 private:
     std::unique_ptr<TestDb> m_db;
@@ -218,6 +221,27 @@ void TestSlipSaves::failedSaveRetriedWritesWhatTheWindowShows()
     QCOMPARE(rowsOf(m_db->path(), "SELECT 明細番号, 摘要, 金額 FROM t_入金明細 ORDER BY 1"),
              QStringList({"1|a|1000000", "2|c|3000000", "3|d|4000000"}));
     QCOMPARE(rowsOf(m_db->path(), "SELECT 伝票合計 FROM t_入金"), QStringList({"8000000"}));
+}
+
+// The header reads, the lines do not: the window shows nothing of the slip.
+void TestSlipSaves::slipThatCannotBeReadWholeIsNotShown()
+{
+    m_db->exec(
+        "INSERT INTO t_入金 (伝票番号, 入金年月日, 顧客コード) VALUES (3, '2005-04-01', 'C1');"
+        "ALTER TABLE t_入金明細 RENAME TO unreadable;");
+    TInputMoneyReceiveForm w(nullptr);
+    QVERIFY(showActive(&w));
+    w.EditCode->setFocus();
+    typeKeys("3");
+    ModalDriver driver;
+    driver.answer(QMessageBox::Ok);
+    pressKey(Qt::Key_Return);
+    QCOMPARE(driver.boxes.size(), 1);
+    QVERIFY(!w.editor().HeaderDataSet.isOpen());
+    QVERIFY(!w.GrayPanel->isEnabled());
+    QVERIFY(w.EditCode->isEnabled());
+    w.idleRefresh();
+    QVERIFY(!w.ActionDelete->isEnabled());
 }
 
 QTEST_MAIN(TestSlipSaves)
