@@ -63,6 +63,8 @@ SlipForm::SlipForm(QWidget* owner, const SlipKind& kind, EditorFactory makeEdito
     ActionCommit = createAction(QStringLiteral("ActionCommit"), QStringLiteral("登録"),
                                 QKeySequence(ActionKey::Post), [this] { ActionCommitExecute(); });
     ActionClose = createCloseAction();
+    // F11 while "登録" is disabled says why, in a message box.
+    explainWhenDisabled(ActionCommit);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
     for (QAction* action : {ActionDelete, ActionCancel, ActionCommit, ActionClose}) {
@@ -189,13 +191,18 @@ void SlipForm::updateActions()
     setEditing(editor().isEditing());
     ActionClose->setEnabled(true);
     if (editor().isEditing()) {
+        QString refusal = editor().commitRefusal(partnerEdit->text());
+        if (refusal.isEmpty() && detailGrid()->isCellEditing())
+            refusal = SlipEditor::LineBeingEnteredText;
         ActionDelete->setEnabled(false);
         ActionCancel->setEnabled(true);
-        ActionCommit->setEnabled(editor().canCommit(partnerEdit->text()) && !detailGrid()->isCellEditing());
+        ActionCommit->setEnabled(refusal.isEmpty());
+        setStatusHint(refusal);
     } else {
         ActionDelete->setEnabled(editor().canDelete());
         ActionCancel->setEnabled(false);
         ActionCommit->setEnabled(false);
+        setStatusHint({});
     }
 }
 

@@ -5,14 +5,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "errorreport.h"
+#include "messageboxes.h"
 
 namespace {
 
@@ -143,6 +146,38 @@ bool FunctionWindow::runGuarded(const std::function<void()>& work)
     return ::runGuarded(this, work);
 }
 
+QString FunctionWindow::statusHint() const
+{
+    return m_hintPanel ? m_hintPanel->text() : QString();
+}
+
+void FunctionWindow::setStatusHint(const QString& text)
+{
+    if (m_hintPanel && m_hintPanel->text() != text)
+        m_hintPanel->setText(text);
+}
+
+void FunctionWindow::explainWhenDisabled(QAction* action)
+{
+    // Live only while the action is disabled: two live shortcuts on one key
+    // would both be ambiguous.
+    auto* explain = new QShortcut(action->shortcut(), this);
+    explain->setContext(Qt::WindowShortcut);
+    explain->setEnabled(!action->isEnabled());
+    connect(action, &QAction::enabledChanged, explain,
+            [explain](bool enabled) { explain->setEnabled(!enabled); });
+    connect(explain, &QShortcut::activated, this, [this, action] {
+        idleRefresh();
+        if (action->isEnabled()) {
+            action->trigger();
+            return;
+        }
+        const QString reason = statusHint();
+        if (!reason.isEmpty())
+            MessageBoxes::warning(this, reason);
+    });
+}
+
 void FunctionWindow::showEditingStatus()
 {
     if (m_statusBar)
@@ -153,6 +188,9 @@ void FunctionWindow::showEditingStatus()
     m_statusPanel = new QLabel(m_statusBar);
     m_statusPanel->setMinimumWidth(100);
     m_statusBar->addWidget(m_statusPanel);
+    m_hintPanel = new QLabel(m_statusBar);
+    m_hintPanel->setObjectName(QStringLiteral("StatusHint"));
+    m_statusBar->addWidget(m_hintPanel, 1);
     layout()->addWidget(m_statusBar);
 }
 
@@ -201,4 +239,14 @@ void FunctionWindow::showEvent(QShowEvent* event)
 {
     idleRefresh();
     QDialog::showEvent(event);
+}
+
+void FunctionWindow::closeEvent(QCloseEvent* event)
+{
+    idleRefresh();  // the editing flag as of the last keystroke
+    if (m_editing && isVisible() && !MessageBoxes::confirmCloseWhileEditing(this)) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
