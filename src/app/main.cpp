@@ -1,5 +1,6 @@
 #include "guardedapplication.h"
 #include "mainform.h"
+#include "qttranslation.h"
 #include "uifont.h"
 #include "windowregistry.h"
 
@@ -7,6 +8,7 @@ int main(int argc, char* argv[])
 {
     GuardedApplication app(argc, argv);
     QApplication::setFont(uiFont());
+    installQtTranslation();
 
     WindowRegistry windows;
     registerWindows(windows);

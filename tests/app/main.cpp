@@ -3,6 +3,7 @@
 
 int runMainFormTests(int argc, char** argv);
 int runAboutDialogTests(int argc, char** argv);
+int runQtTranslationTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -11,5 +12,7 @@ int main(int argc, char** argv)
     int failed = 0;
     failed += runMainFormTests(argc, argv);
     failed += runAboutDialogTests(argc, argv);
+    // Last: the translation stays installed in the process.
+    failed += runQtTranslationTests(argc, argv);
     return failed;
 }
