@@ -9,6 +9,7 @@
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "greycolumndelegate.h"
+#include "gridtotalsrow.h"
 #include "reportpreview.h"
 
 namespace {
@@ -38,6 +39,7 @@ BalanceListForm::BalanceListForm(QWidget* owner, const Names& names)
       JvDatePickerEditTo(new DatePicker),
       ButtonDisp(new QPushButton(QStringLiteral("表示"))),
       GridList(new DbGrid),
+      TotalsRow(new GridTotalsRow(GridList)),
       m_names(names),
       m_list(Connection, *names.list),
       m_preview(previewReport)
@@ -67,6 +69,7 @@ void BalanceListForm::buildControls()
     GridList->setDataset(ListDataSet(), listColumns(m_names));
     GridList->setSortable(true);
     GridList->setItemDelegate(new GreyColumnDelegate({m_names.list->periodCash}, GridList));
+    TotalsRow->setObjectName(QStringLiteral("TotalsRow"));
 
     auto* periodRow = new QHBoxLayout;
     periodRow->addWidget(new QLabel(QStringLiteral("期間")));
@@ -87,7 +90,11 @@ void BalanceListForm::buildControls()
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(periodRow);
-    layout->addWidget(GridList, 1);
+    auto* list = new QVBoxLayout;
+    list->setSpacing(0);
+    list->addWidget(GridList, 1);
+    list->addWidget(TotalsRow);
+    layout->addLayout(list, 1);
     layout->addLayout(buttonRow);
 }
 
@@ -114,6 +121,18 @@ void BalanceListForm::BuildList()
         JvDatePickerEditTo->setDate(period.to);
     }
     m_list.build(period.from, period.to);
+    showTotals();
+}
+
+void BalanceListForm::showTotals()
+{
+    TotalsRow->clearTexts();
+    const DatasetModel* model = GridList->datasetModel();
+    TotalsRow->setCellText(model->modelColumnOf(m_names.list->partnerNameColumn), QStringLiteral("合計"),
+                           Qt::AlignLeft | Qt::AlignVCenter);
+    for (const auto& [column, sum] : m_list.totals())
+        TotalsRow->setCellText(model->modelColumnOf(column), sum.toMoneyText(),
+                               Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void BalanceListForm::ActionDispDetailExecute()
@@ -131,5 +150,6 @@ void BalanceListForm::ActionPrintExecute()
     const std::unique_ptr<BalanceListRptForm> report = m_names.makeReport(ListDataSet());
     report->QRLabelDateFrom.setCaption(PeriodFromText());
     report->QRLabelDateTo.setCaption(PeriodToText());
+    report->setTotals(m_list.totals());
     m_preview(this, *report);
 }

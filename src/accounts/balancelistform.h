@@ -13,6 +13,7 @@
 class BalanceListRptForm;
 class DatePicker;
 class DbGrid;
+class GridTotalsRow;
 class QPushButton;
 class Report;
 
@@ -41,6 +42,8 @@ public:
     DatePicker* const JvDatePickerEditTo;
     QPushButton* const ButtonDisp;
     DbGrid* const GridList;
+    // The 合計 row under the list: the sums of its money columns.
+    GridTotalsRow* const TotalsRow;
     QAction* ActionDispDetail = nullptr;
     QAction* ActionPrint = nullptr;
     QAction* ActionClose = nullptr;
@@ -65,6 +68,7 @@ protected:
     void updateActions() override;
 
 private:
+    void showTotals();
     void buildControls();
     void ActionDispDetailExecute();
     void ActionPrintExecute();
