@@ -18,6 +18,7 @@
 #include "harness.h"
 #include "ledgercomputation.h"
 #include "money.h"
+#include "partnerside.h"
 #include "statement.h"
 
 namespace {
@@ -97,26 +98,22 @@ const char* const kLineTotal =
     " THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000"
     " ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000 END";
 
-// The tables of one side, for the plain SQL.
-struct SideTables {
-    QString partnerTable, partner, goods, goodsLines, goodsDate, goodsKind, money, moneyLines, moneyDate;
-};
-const SideTables kCustomerTables{"m_顧客",         "顧客コード", "t_売上",     "t_売上明細", "売上年月日",
-                                 "売上区分コード", "t_入金",     "t_入金明細", "入金年月日"};
-const SideTables kSupplierTables{"m_仕入先",       "仕入先コード", "t_仕入",     "t_仕入明細", "仕入年月日",
-                                 "仕入区分コード", "t_支払",       "t_支払明細", "支払年月日"};
+// The plain SQL reads the side's tables, not its views.
+using SideTables = PartnerSide;
+const SideTables& kCustomerTables = PartnerSide::customer();
+const SideTables& kSupplierTables = PartnerSide::supplier();
 
 QString sideSql(QString sql, const SideTables& t)
 {
-    sql.replace("{PartnerTable}", t.partnerTable)
-        .replace("{Partner}", t.partner)
-        .replace("{GoodsLines}", t.goodsLines)
-        .replace("{Goods}", t.goods)
-        .replace("{GoodsDate}", t.goodsDate)
-        .replace("{GoodsKind}", t.goodsKind)
-        .replace("{MoneyLines}", t.moneyLines)
-        .replace("{MoneyDate}", t.moneyDate)
-        .replace("{Money}", t.money)
+    sql.replace("{PartnerTable}", t.table)
+        .replace("{Partner}", t.codeColumn)
+        .replace("{GoodsLines}", t.goodsLineTable)
+        .replace("{Goods}", t.goodsTable)
+        .replace("{GoodsDate}", t.goodsDateColumn)
+        .replace("{GoodsKind}", t.goodsClassColumn)
+        .replace("{MoneyLines}", t.moneyLineTable)
+        .replace("{MoneyDate}", t.moneyDateColumn)
+        .replace("{Money}", t.moneyTable)
         .replace("{LineTotal}", QString::fromUtf8(kLineTotal));
     return sql;
 }
@@ -372,7 +369,7 @@ void addListCase(BenchSuite& suite, const BenchContext& ctx, const BalanceListNa
             std::uint64_t sum = 0;
             for (int r = 0; r < ds.count(); ++r) {
                 const RowRef row = ds.rowRef(r);
-                sum += listRowSum(row.field(n.partnerColumn).asText(), row.field("繰越残高").asMoney(),
+                sum += listRowSum(row.field(n.side->codeColumn).asText(), row.field("繰越残高").asMoney(),
                                   row.field(n.periodCredit).asMoney(), row.field(n.periodCash).asMoney(),
                                   row.field(n.periodMoney).asMoney(), row.field("残高").asMoney());
             }

@@ -69,13 +69,11 @@ LEFT JOIN (SELECT {Partner}, IFNULL(SUM(伝票合計), 0) AS {PeriodMoney}
 const BalanceListNames& BalanceListNames::receivable()
 {
     static const BalanceListNames names{
-        QStringLiteral("m_顧客"),       QStringLiteral("顧客コード"),     QStringLiteral("顧客名"),
-        QStringLiteral("v_売上"),       QStringLiteral("売上区分コード"), QStringLiteral("売上年月日"),
-        QStringLiteral("v_入金"),       QStringLiteral("入金年月日"),     QStringLiteral("繰越掛売合計"),
-        QStringLiteral("繰越入金合計"), QStringLiteral("期間掛売合計"),   QStringLiteral("期間現金売合計"),
-        QStringLiteral("期間入金合計"), QStringLiteral("tmp_掛売合計"),   QStringLiteral("tmp_現金売合計"),
-        QStringLiteral("tmp_入金合計"), QStringLiteral("SalesSumDateTo"), QStringLiteral("ReceiveSumDateTo"),
-        QStringLiteral("CreditSales"),  QStringLiteral("CashSales"),      QStringLiteral("Receive"),
+        &PartnerSide::customer(),         QStringLiteral("繰越掛売合計"),     QStringLiteral("繰越入金合計"),
+        QStringLiteral("期間掛売合計"),   QStringLiteral("期間現金売合計"),   QStringLiteral("期間入金合計"),
+        QStringLiteral("tmp_掛売合計"),   QStringLiteral("tmp_現金売合計"),   QStringLiteral("tmp_入金合計"),
+        QStringLiteral("SalesSumDateTo"), QStringLiteral("ReceiveSumDateTo"), QStringLiteral("CreditSales"),
+        QStringLiteral("CashSales"),      QStringLiteral("Receive"),
     };
     return names;
 }
@@ -83,46 +81,35 @@ const BalanceListNames& BalanceListNames::receivable()
 const BalanceListNames& BalanceListNames::payable()
 {
     static const BalanceListNames names{
-        QStringLiteral("m_仕入先"),     QStringLiteral("仕入先コード"),    QStringLiteral("仕入先名"),
-        QStringLiteral("v_仕入"),       QStringLiteral("仕入区分コード"),  QStringLiteral("仕入年月日"),
-        QStringLiteral("v_支払"),       QStringLiteral("支払年月日"),      QStringLiteral("繰越掛仕合計"),
-        QStringLiteral("繰越支払合計"), QStringLiteral("期間掛仕合計"),    QStringLiteral("期間現金仕合計"),
-        QStringLiteral("期間支払合計"), QStringLiteral("tmp_掛仕合計"),    QStringLiteral("tmp_現金仕合計"),
-        QStringLiteral("tmp_支払合計"), QStringLiteral("BuyingSumDateTo"), QStringLiteral("PaySumDateTo"),
-        QStringLiteral("CreditBuying"), QStringLiteral("CashBuying"),      QStringLiteral("Pay"),
+        &PartnerSide::supplier(),         QStringLiteral("繰越掛仕合計"),
+        QStringLiteral("繰越支払合計"),   QStringLiteral("期間掛仕合計"),
+        QStringLiteral("期間現金仕合計"), QStringLiteral("期間支払合計"),
+        QStringLiteral("tmp_掛仕合計"),   QStringLiteral("tmp_現金仕合計"),
+        QStringLiteral("tmp_支払合計"),   QStringLiteral("BuyingSumDateTo"),
+        QStringLiteral("PaySumDateTo"),   QStringLiteral("CreditBuying"),
+        QStringLiteral("CashBuying"),     QStringLiteral("Pay"),
     };
     return names;
 }
 
 QString BalanceListComputation::queryText(const BalanceListNames& n)
 {
-    QString sql = QString::fromUtf8(kListQuery).trimmed();
-    const std::pair<const char*, const QString*> tokens[] = {
-        {"{PartnerTable}", &n.partnerTable},
-        {"{PartnerName}", &n.partnerNameColumn},
-        {"{Partner}", &n.partnerColumn},
-        {"{Slips}", &n.slipView},
-        {"{SlipKind}", &n.slipKindColumn},
-        {"{SlipDate}", &n.slipDateColumn},
-        {"{Money}", &n.moneyView},
-        {"{MoneyDate}", &n.moneyDateColumn},
-        {"{CarriedCreditParam}", &n.carriedCreditParam},
-        {"{CarriedMoneyParam}", &n.carriedMoneyParam},
-        {"{CarriedCredit}", &n.carriedCredit},
-        {"{CarriedMoney}", &n.carriedMoney},
-        {"{PeriodCreditAlias}", &n.periodCreditAlias},
-        {"{PeriodCashAlias}", &n.periodCashAlias},
-        {"{PeriodMoneyAlias}", &n.periodMoneyAlias},
-        {"{PeriodCredit}", &n.periodCredit},
-        {"{PeriodCash}", &n.periodCash},
-        {"{PeriodMoney}", &n.periodMoney},
-        {"{Credit}", &n.creditParam},
-        {"{Cash}", &n.cashParam},
-        {"{Receive}", &n.moneyParam},
-    };
-    for (const auto& [token, value] : tokens)
-        sql.replace(QLatin1String(token), *value);
-    return sql;
+    return n.side->fillNames(QString::fromUtf8(kListQuery).trimmed(),
+                             {
+                                 {"{CarriedCreditParam}", n.carriedCreditParam},
+                                 {"{CarriedMoneyParam}", n.carriedMoneyParam},
+                                 {"{CarriedCredit}", n.carriedCredit},
+                                 {"{CarriedMoney}", n.carriedMoney},
+                                 {"{PeriodCreditAlias}", n.periodCreditAlias},
+                                 {"{PeriodCashAlias}", n.periodCashAlias},
+                                 {"{PeriodMoneyAlias}", n.periodMoneyAlias},
+                                 {"{PeriodCredit}", n.periodCredit},
+                                 {"{PeriodCash}", n.periodCash},
+                                 {"{PeriodMoney}", n.periodMoney},
+                                 {"{Credit}", n.creditParam},
+                                 {"{Cash}", n.cashParam},
+                                 {"{Receive}", n.moneyParam},
+                             });
 }
 
 BalanceListComputation::BalanceListComputation(Connection& connection, const BalanceListNames& names)
@@ -172,7 +159,7 @@ Period BalanceListComputation::build(const QDate& from, const QDate& to)
     ds.open();
     // The query asks for no order; the list starts in code order until the user
     // sorts by a column title.
-    ds.sortBy({{n.partnerColumn, false}});
+    ds.sortBy({{n.side->codeColumn, false}});
     ds.first();
     return period;
 }

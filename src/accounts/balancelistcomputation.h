@@ -9,23 +9,16 @@
 
 #include "money.h"
 
+#include "partnerside.h"
 #include "period.h"
 
 class Connection;
 class Dataset;
 
-// What differs between the receivable and the payable balance list: the partner
-// master, the views and their columns, the output column names and the
-// parameter names.
+// What differs between the receivable and the payable balance list besides the
+// side's own names: the output column names and the parameter names.
 struct BalanceListNames {
-    QString partnerTable;       // m_顧客
-    QString partnerColumn;      // 顧客コード
-    QString partnerNameColumn;  // 顧客名
-    QString slipView;           // v_売上
-    QString slipKindColumn;     // 売上区分コード
-    QString slipDateColumn;     // 売上年月日
-    QString moneyView;          // v_入金
-    QString moneyDateColumn;    // 入金年月日
+    const PartnerSide* side;
     // Output columns (and the sub-queries' aliases, with "tmp_" before the short name).
     QString carriedCredit;      // 繰越掛売合計
     QString carriedMoney;       // 繰越入金合計

@@ -21,8 +21,8 @@ QList<ColumnSpec> listColumns(const BalanceListForm::Names& names)
     constexpr auto money = DisplayFormat::Money;
     const BalanceListNames& n = *names.list;
     return {
-        {n.partnerColumn, {}, ColumnSpec{}.width, left},
-        {n.partnerNameColumn, {}, 160, left},
+        {n.side->codeColumn, {}, ColumnSpec{}.width, left},
+        {n.side->nameColumn, {}, 160, left},
         {QStringLiteral("繰越残高"), {}, 92, right, money},
         {n.periodCash, {}, names.cashWidth, right, money},
         {n.periodCredit, {}, 92, right, money},
@@ -128,7 +128,7 @@ void BalanceListForm::showTotals()
 {
     TotalsRow->clearTexts();
     const DatasetModel* model = GridList->datasetModel();
-    TotalsRow->setCellText(model->modelColumnOf(m_names.list->partnerNameColumn), QStringLiteral("合計"),
+    TotalsRow->setCellText(model->modelColumnOf(m_names.list->side->nameColumn), QStringLiteral("合計"),
                            Qt::AlignLeft | Qt::AlignVCenter);
     for (const auto& [column, sum] : m_list.totals())
         TotalsRow->setCellText(model->modelColumnOf(column), sum.toMoneyText(),
@@ -141,7 +141,7 @@ void BalanceListForm::ActionDispDetailExecute()
     if (ds.currentRow() < 0)
         return;
     // The ledger takes the period the pickers hold now, not that of the rows shown.
-    m_names.openLedger(this, ds.field(m_names.list->partnerColumn).asText(), JvDatePickerEditFrom->date(),
+    m_names.openLedger(this, ds.field(m_names.list->side->codeColumn).asText(), JvDatePickerEditFrom->date(),
                        JvDatePickerEditTo->date());
 }
 

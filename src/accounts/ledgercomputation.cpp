@@ -229,14 +229,15 @@ bool isSlipRow(const RowRef& row)
 const LedgerNames& LedgerNames::customer()
 {
     static const LedgerNames names{
-        QStringLiteral("v_売上"),         QStringLiteral("v_売上明細"),
-        QStringLiteral("売上区分コード"), QStringLiteral("売上年月日"),
-        QStringLiteral("顧客コード"),     QStringLiteral("区分名"),
-        QStringLiteral("v_入金"),         QStringLiteral("v_入金明細"),
-        QStringLiteral("入金年月日"),     QStringLiteral("入金"),
-        QStringLiteral("掛売合計"),       QStringLiteral("入金額"),
-        QStringLiteral("入金合計"),       QStringLiteral("CreditSalesSumDateTo"),
-        QStringLiteral("CashSales"),      QStringLiteral("CreditSales"),
+        &PartnerSide::customer(),
+        QStringLiteral("区分名"),
+        QStringLiteral("入金"),
+        QStringLiteral("掛売合計"),
+        QStringLiteral("入金額"),
+        QStringLiteral("入金合計"),
+        QStringLiteral("CreditSalesSumDateTo"),
+        QStringLiteral("CashSales"),
+        QStringLiteral("CreditSales"),
         QStringLiteral("Receive"),
     };
     return names;
@@ -245,15 +246,8 @@ const LedgerNames& LedgerNames::customer()
 const LedgerNames& LedgerNames::supplier()
 {
     static const LedgerNames names{
-        QStringLiteral("v_仕入"),
-        QStringLiteral("v_仕入明細"),
-        QStringLiteral("仕入区分コード"),
-        QStringLiteral("仕入年月日"),
-        QStringLiteral("仕入先コード"),
+        &PartnerSide::supplier(),
         QStringLiteral("区分"),
-        QStringLiteral("v_支払"),
-        QStringLiteral("v_支払明細"),
-        QStringLiteral("支払年月日"),
         QStringLiteral("支払"),
         QStringLiteral("掛仕合計"),
         QStringLiteral("支払額"),
@@ -268,21 +262,17 @@ const LedgerNames& LedgerNames::supplier()
 
 QString LedgerComputation::queryText(const LedgerNames& n)
 {
-    QString sql = QString::fromUtf8(kLedgerQuery).trimmed();
-    const std::pair<const char*, const QString*> tokens[] = {
-        {"{SlipKind}", &n.slipKindColumn},  {"{SlipDate}", &n.slipDateColumn},
-        {"{Partner}", &n.partnerColumn},    {"{KindName}", &n.kindNameColumn},
-        {"{MoneyLines}", &n.moneyLineView}, {"{MoneyDate}", &n.moneyDateColumn},
-        {"{MoneyLabel}", &n.moneyLabel},    {"{MoneyAmount}", &n.moneyAmount},
-        {"{MoneyTotal}", &n.moneyTotal},    {"{Money}", &n.moneyView},
-        {"{CreditTotal}", &n.creditTotal},  {"{CreditSum}", &n.creditSumParam},
-        {"{Credit}", &n.creditParam},       {"{Cash}", &n.cashParam},
-        {"{Receive}", &n.moneyParam},       {"{Slips}", &n.slipView},
-        {"{Lines}", &n.lineView},
-    };
-    for (const auto& [token, value] : tokens)
-        sql.replace(QLatin1String(token), *value);
-    return sql;
+    return n.side->fillNames(QString::fromUtf8(kLedgerQuery).trimmed(), {
+                                                                            {"{KindName}", n.kindNameColumn},
+                                                                            {"{MoneyLabel}", n.moneyLabel},
+                                                                            {"{MoneyAmount}", n.moneyAmount},
+                                                                            {"{MoneyTotal}", n.moneyTotal},
+                                                                            {"{CreditTotal}", n.creditTotal},
+                                                                            {"{CreditSum}", n.creditSumParam},
+                                                                            {"{Credit}", n.creditParam},
+                                                                            {"{Cash}", n.cashParam},
+                                                                            {"{Receive}", n.moneyParam},
+                                                                        });
 }
 
 LedgerComputation::LedgerComputation(Connection& connection, const LedgerNames& names)

@@ -5,32 +5,27 @@
 
 #include <memory>
 
+#include "partnerside.h"
 #include "period.h"
 
 class Connection;
 class Dataset;
 
-// What differs between the customer ledger and the supplier ledger: the views,
-// their columns, the three output columns named for the side, the label of the
-// money slips and the parameter names. Everything else is shared.
+// What differs between the customer ledger and the supplier ledger besides the
+// side's own names: the class-name column of the goods view, the three output
+// columns named for the side, the label of the money slips and the parameter
+// names. Everything else is shared.
 struct LedgerNames {
-    QString slipView;         // v_売上
-    QString lineView;         // v_売上明細
-    QString slipKindColumn;   // 売上区分コード
-    QString slipDateColumn;   // 売上年月日
-    QString partnerColumn;    // 顧客コード
-    QString kindNameColumn;   // 区分名: the class name shown as 種別 on slip rows
-    QString moneyView;        // v_入金
-    QString moneyLineView;    // v_入金明細
-    QString moneyDateColumn;  // 入金年月日
-    QString moneyLabel;       // 入金: 種別 on money slip rows
-    QString creditTotal;      // 掛売合計: output column, credit slip total
-    QString moneyAmount;      // 入金額: output column, money line amount
-    QString moneyTotal;       // 入金合計: output column, money slip total
-    QString creditSumParam;   // CreditSalesSumDateTo
-    QString cashParam;        // CashSales (+ DateFrom, DateTo, DateFrom2, DateTo2)
-    QString creditParam;      // CreditSales
-    QString moneyParam;       // Receive
+    const PartnerSide* side;
+    QString kindNameColumn;  // 区分名: the class name shown as 種別 on slip rows
+    QString moneyLabel;      // 入金: 種別 on money slip rows
+    QString creditTotal;     // 掛売合計: output column, credit slip total
+    QString moneyAmount;     // 入金額: output column, money line amount
+    QString moneyTotal;      // 入金合計: output column, money slip total
+    QString creditSumParam;  // CreditSalesSumDateTo
+    QString cashParam;       // CashSales (+ DateFrom, DateTo, DateFrom2, DateTo2)
+    QString creditParam;     // CreditSales
+    QString moneyParam;      // Receive
 
     static const LedgerNames& customer();
     static const LedgerNames& supplier();

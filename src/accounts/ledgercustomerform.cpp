@@ -33,11 +33,6 @@ const LedgerForm::Names& TLedgerCustomerForm::names()
 {
     static const Names names{
         .caption = QStringLiteral("顧客元帳"),
-        .codeLabel = QStringLiteral("顧客コード"),
-        .partnerTable = QStringLiteral("m_顧客"),
-        .partnerNameColumn = QStringLiteral("顧客名"),
-        .partnerDataSetName = QStringLiteral("CustomerDataSet"),
-        .nameBoxName = QStringLiteral("DBTextCustomerName"),
         .dispDetailKey = QKeySequence(),
         .balanceTitle = QStringLiteral("売掛残高"),
         .balanceWidth = 62,

@@ -13,7 +13,6 @@
 #include "dbtext.h"
 #include "greycolumndelegate.h"
 #include "ledgerrptform.h"
-#include "partnerquery.h"
 #include "reportpreview.h"
 
 namespace {
@@ -83,10 +82,10 @@ LedgerForm::LedgerForm(QWidget* owner, const Names& names)
       m_nameBox(new DbText),
       m_preview(previewReport)
 {
-    const QString partnerSql = partnerQueryText(names.partnerTable, names.ledger->partnerColumn);
+    const QString partnerSql = names.ledger->side->rowByCodeQuery();
     m_partner->setSql(partnerSql);
     m_shownPartner->setSql(partnerSql);
-    m_partner->setObjectName(names.partnerDataSetName);
+    m_partner->setObjectName(names.ledger->side->objectName({}, QStringLiteral("DataSet")));
     LedgerDataSet().setObjectName(QStringLiteral("LedgerDataSet"));
     ActionDispDetail = createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("伝票表示"),
                                     names.dispDetailKey, [this] { ActionDispDetailExecute(); });
@@ -112,11 +111,12 @@ void LedgerForm::buildControls()
     EditCode->setObjectName(QStringLiteral("EditCode"));
     EditCode->setMaxLength(13);
     EditCode->setMinimumWidth(120);
-    m_nameBox->setObjectName(m_names.nameBoxName);
+    m_nameBox->setObjectName(
+        m_names.ledger->side->objectName(QStringLiteral("DBText"), QStringLiteral("Name")));
     m_nameBox->setFrameShape(QFrame::Panel);
     m_nameBox->setFrameShadow(QFrame::Sunken);
     m_nameBox->setMinimumWidth(260);
-    m_nameBox->bind(*m_partner, m_names.partnerNameColumn);
+    m_nameBox->bind(*m_partner, m_names.ledger->side->nameColumn);
     JvDatePickerEditFrom->setObjectName(QStringLiteral("JvDatePickerEditFrom"));
     JvDatePickerEditTo->setObjectName(QStringLiteral("JvDatePickerEditTo"));
     CheckBoxDetail->setObjectName(QStringLiteral("CheckBoxDetail"));
@@ -130,7 +130,7 @@ void LedgerForm::buildControls()
         [this](const RowRef& row, int rowIndex) { return rowBackground(row, rowIndex); });
 
     auto* codeRow = new QHBoxLayout;
-    codeRow->addWidget(new QLabel(m_names.codeLabel));
+    codeRow->addWidget(new QLabel(m_names.ledger->side->codeColumn));
     codeRow->addWidget(EditCode);
     codeRow->addWidget(m_nameBox);
     codeRow->addStretch();
@@ -181,7 +181,7 @@ bool LedgerForm::partnerLoadedAsTyped() const
 {
     if (!m_partner->isOpen() || m_partner->isEmpty())
         return false;
-    const Field code = m_partner->field(m_names.ledger->partnerColumn);
+    const Field code = m_partner->field(m_names.ledger->side->codeColumn);
     return !code.isNull() && code.asText() == EditCode->text();
 }
 
@@ -220,7 +220,7 @@ void LedgerForm::BuildLedger()
         JvDatePickerEditTo->setDate(period.to);
     }
     const QString code =
-        m_partner->isOpen() ? m_partner->field(m_names.ledger->partnerColumn).asText() : QString();
+        m_partner->isOpen() ? m_partner->field(m_names.ledger->side->codeColumn).asText() : QString();
     m_shownPartner->close();
     m_ledger.build(code, period.from, period.to);
     m_shownPartner->setParam(QStringLiteral("Code"), code);

@@ -32,11 +32,6 @@ class LedgerForm : public FunctionWindow {
 public:
     struct Names {
         QString caption;             // 顧客元帳
-        QString codeLabel;           // 顧客コード
-        QString partnerTable;        // m_顧客
-        QString partnerNameColumn;   // 顧客名
-        QString partnerDataSetName;  // CustomerDataSet
-        QString nameBoxName;         // DBTextCustomerName
         QKeySequence dispDetailKey;  // the shortcut of "伝票表示" (none on the customer side)
         QString balanceTitle;        // 売掛残高
         int balanceWidth = 0;

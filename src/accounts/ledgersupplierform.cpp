@@ -33,11 +33,6 @@ const LedgerForm::Names& TLedgerSupplierForm::names()
 {
     static const Names names{
         .caption = QStringLiteral("仕入先元帳"),
-        .codeLabel = QStringLiteral("仕入先コード"),
-        .partnerTable = QStringLiteral("m_仕入先"),
-        .partnerNameColumn = QStringLiteral("仕入先名"),
-        .partnerDataSetName = QStringLiteral("SupplierDataSet"),
-        .nameBoxName = QStringLiteral("DBTextSupplierName"),
         .dispDetailKey = QKeySequence(ActionKey::DispDetail),
         .balanceTitle = QStringLiteral("買掛残高"),
         .balanceWidth = 60,

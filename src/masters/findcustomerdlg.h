@@ -8,7 +8,7 @@ class TFindCustomerDlg : public PartnerFindDlg {
 
 public:
     explicit TFindCustomerDlg(QWidget* owner)
-        : PartnerFindDlg(owner, QStringLiteral("顧客検索"), MasterLookup::PartnerNames::customer())
+        : PartnerFindDlg(owner, QStringLiteral("顧客検索"), PartnerSide::customer())
     {
         FormCreate();
     }

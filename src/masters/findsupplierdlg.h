@@ -8,7 +8,7 @@ class TFindSupplierDlg : public PartnerFindDlg {
 
 public:
     explicit TFindSupplierDlg(QWidget* owner)
-        : PartnerFindDlg(owner, QStringLiteral("仕入先検索"), MasterLookup::PartnerNames::supplier())
+        : PartnerFindDlg(owner, QStringLiteral("仕入先検索"), PartnerSide::supplier())
     {
         FormCreate();
     }

@@ -14,5 +14,5 @@ public:
     }
 
 protected:
-    std::optional<QString> pickCode() override { return pickCodeWith<TFindCustomerDlg>(); }
+    std::optional<QString> pickCode() override { return lookUpCode<TFindCustomerDlg>(this); }
 };

@@ -14,5 +14,5 @@ public:
     }
 
 protected:
-    std::optional<QString> pickCode() override { return pickCodeWith<TFindEmployeeDlg>(); }
+    std::optional<QString> pickCode() override { return lookUpCode<TFindEmployeeDlg>(this); }
 };

@@ -14,5 +14,5 @@ public:
     }
 
 protected:
-    std::optional<QString> pickCode() override { return pickCodeWith<TFindItemCategoDlg>(); }
+    std::optional<QString> pickCode() override { return lookUpCode<TFindItemCategoDlg>(this); }
 };

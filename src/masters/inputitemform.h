@@ -11,5 +11,5 @@ public:
     explicit TInputItemForm(QWidget* owner) : MasterEditForm(owner, MasterTables::item()) { FormCreate(); }
 
 protected:
-    std::optional<QString> pickCode() override { return pickCodeWith<TFindItemDlg>(); }
+    std::optional<QString> pickCode() override { return lookUpCode<TFindItemDlg>(this); }
 };

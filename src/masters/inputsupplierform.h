@@ -14,5 +14,5 @@ public:
     }
 
 protected:
-    std::optional<QString> pickCode() override { return pickCodeWith<TFindSupplierDlg>(); }
+    std::optional<QString> pickCode() override { return lookUpCode<TFindSupplierDlg>(this); }
 };

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "codelookup.h"
 #include "functionwindow.h"
 #include "mastertables.h"
-#include "modal.h"
 
 class Dataset;
 class DbCodeEdit;
@@ -68,18 +68,6 @@ protected:
 
     // Shows the member's lookup dialog: the code picked, or nothing when cancelled.
     virtual std::optional<QString> pickCode() = 0;
-    template <class Dlg>
-    std::optional<QString> pickCodeWith()
-    {
-        std::optional<QString> picked;
-        openModalWith<Dlg>(
-            this, [](Dlg&) {},
-            [&picked](Dlg& dlg, int result) {
-                if (result == QDialog::Accepted)
-                    picked = dlg.SelectedCode();
-            });
-        return picked;
-    }
 
     void openFixedLists() override;
     void setInitialValues() override;

@@ -1,8 +1,14 @@
 #include "masterlookup.h"
 
+#include "partnerside.h"
+
 #include "dataset.h"
 
 namespace MasterLookup {
+
+namespace {
+const QString TelColumn = QStringLiteral("電話番号");
+}
 
 QString containing(const QString& text)
 {
@@ -28,33 +34,16 @@ void prepareItemSearch(Dataset& result, const ItemCriteria& criteria)
         result.setParam(QStringLiteral("Category"), criteria.category.toString());
 }
 
-const PartnerNames& PartnerNames::customer()
-{
-    static const PartnerNames names{QStringLiteral("m_顧客"), QStringLiteral("顧客コード"),
-                                    QStringLiteral("顧客名"), QStringLiteral("顧客名カナ"),
-                                    QStringLiteral("電話番号")};
-    return names;
-}
-
-const PartnerNames& PartnerNames::supplier()
-{
-    static const PartnerNames names{QStringLiteral("m_仕入先"), QStringLiteral("仕入先コード"),
-                                    QStringLiteral("仕入先名"), QStringLiteral("仕入先名カナ"),
-                                    QStringLiteral("電話番号")};
-    return names;
-}
-
-void preparePartnerSearch(Dataset& result, const PartnerNames& names, const PartnerCriteria& criteria)
+void preparePartnerSearch(Dataset& result, const PartnerSide& side, const PartnerCriteria& criteria)
 {
     // Table and column names are the program's own constants, never typed text.
-    result.setSql(
-        QStringLiteral("SELECT * FROM %1"
-                       " WHERE %2 LIKE :Code"
-                       " AND (%3 LIKE :Name OR %3 IS NULL)"
-                       " AND (%4 LIKE :Kana OR %4 IS NULL)"
-                       " AND (%5 LIKE :Tel OR %5 IS NULL)"
-                       " ORDER BY %2")
-            .arg(names.table, names.codeColumn, names.nameColumn, names.kanaColumn, names.telColumn));
+    result.setSql(QStringLiteral("SELECT * FROM %1"
+                                 " WHERE %2 LIKE :Code"
+                                 " AND (%3 LIKE :Name OR %3 IS NULL)"
+                                 " AND (%4 LIKE :Kana OR %4 IS NULL)"
+                                 " AND (%5 LIKE :Tel OR %5 IS NULL)"
+                                 " ORDER BY %2")
+                      .arg(side.table, side.codeColumn, side.nameColumn, side.kanaColumn, TelColumn));
     result.setParam(QStringLiteral("Code"), containing(criteria.code));
     result.setParam(QStringLiteral("Name"), containing(criteria.name));
     result.setParam(QStringLiteral("Kana"), containing(criteria.kana));

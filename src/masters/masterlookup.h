@@ -4,6 +4,7 @@
 #include <QVariant>
 
 class Dataset;
+struct PartnerSide;
 
 // The queries of the master lookup dialogs. Every typed text is bound as a
 // parameter: a quote searches for a quote, while "%" and "_" keep their meaning
@@ -26,18 +27,6 @@ struct ItemCriteria {
 // Prepares `result` (closed) for the item search over m_商品.
 void prepareItemSearch(Dataset& result, const ItemCriteria& criteria);
 
-// The names that differ between the customer and the supplier search.
-struct PartnerNames {
-    QString table;       // m_顧客
-    QString codeColumn;  // 顧客コード
-    QString nameColumn;  // 顧客名
-    QString kanaColumn;  // 顧客名カナ
-    QString telColumn;   // 電話番号
-
-    static const PartnerNames& customer();
-    static const PartnerNames& supplier();
-};
-
 struct PartnerCriteria {
     QString code;
     QString name;
@@ -46,7 +35,7 @@ struct PartnerCriteria {
 };
 
 // Prepares `result` (closed) for the customer or supplier search.
-void preparePartnerSearch(Dataset& result, const PartnerNames& names, const PartnerCriteria& criteria);
+void preparePartnerSearch(Dataset& result, const PartnerSide& side, const PartnerCriteria& criteria);
 
 // The names of a master that its dialog lists whole, in code order.
 struct ListNames {

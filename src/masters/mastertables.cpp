@@ -1,5 +1,7 @@
 #include "mastertables.h"
 
+#include "partnerside.h"
+
 namespace MasterTables {
 
 namespace {
@@ -35,8 +37,7 @@ QList<FieldSpec> partnerFields(const QString& prefix)
 
 QString EditorSpec::recordSql() const
 {
-    // The table and column are the program's own names; the code is a parameter.
-    return QStringLiteral("SELECT * FROM %1 WHERE %2 = :Code").arg(table, codeColumn);
+    return masterRowQuery(table, codeColumn);
 }
 
 QString EditorSpec::codeLabel() const
@@ -92,17 +93,22 @@ const EditorSpec& itemCategory()
     return spec;
 }
 
+EditorSpec partnerSpec(const PartnerSide& side)
+{
+    return {side.label + QStringLiteral("台帳"),
+            side.table,
+            side.codeColumn,
+            13,
+            side.objectName({}, QStringLiteral("DataSet")),
+            {},
+            partnerFields(side.label),
+            {}};
+}
+
 const EditorSpec& customer()
 {
     static const EditorSpec spec = [] {
-        EditorSpec s{QStringLiteral("顧客台帳"),
-                     QStringLiteral("m_顧客"),
-                     QStringLiteral("顧客コード"),
-                     13,
-                     QStringLiteral("CustomerDataSet"),
-                     {},
-                     partnerFields(QStringLiteral("顧客")),
-                     {}};
+        EditorSpec s = partnerSpec(PartnerSide::customer());
         s.fields.append({QStringLiteral("締日"), QStringLiteral("締日"), FieldKind::ClosingDay});
         return s;
     }();
@@ -111,14 +117,7 @@ const EditorSpec& customer()
 
 const EditorSpec& supplier()
 {
-    static const EditorSpec spec{QStringLiteral("仕入先台帳"),
-                                 QStringLiteral("m_仕入先"),
-                                 QStringLiteral("仕入先コード"),
-                                 13,
-                                 QStringLiteral("SupplierDataSet"),
-                                 {},
-                                 partnerFields(QStringLiteral("仕入先")),
-                                 {}};
+    static const EditorSpec spec = partnerSpec(PartnerSide::supplier());
     return spec;
 }
 

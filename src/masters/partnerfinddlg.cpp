@@ -5,26 +5,25 @@
 
 #include "dataset.h"
 
-PartnerFindDlg::PartnerFindDlg(QWidget* owner, const QString& caption,
-                               const MasterLookup::PartnerNames& names)
-    : MasterFindDlg(owner, caption, QSize(552, 386), names.codeColumn), m_names(names)
+PartnerFindDlg::PartnerFindDlg(QWidget* owner, const QString& caption, const PartnerSide& side)
+    : MasterFindDlg(owner, caption, QSize(552, 386), side.codeColumn), m_side(side)
 {
-    EditCode = addSearchField(names.codeColumn);
+    EditCode = addSearchField(side.codeColumn);
     EditCode->setObjectName(QStringLiteral("EditCode"));
-    EditName = addSearchField(names.nameColumn);
+    EditName = addSearchField(side.nameColumn);
     EditName->setObjectName(QStringLiteral("EditName"));
-    EditKana = addSearchField(names.kanaColumn);
+    EditKana = addSearchField(side.kanaColumn);
     EditKana->setObjectName(QStringLiteral("EditKana"));
-    EditTel = addSearchField(names.telColumn);
+    EditTel = addSearchField(QStringLiteral("電話番号"));
     EditTel->setObjectName(QStringLiteral("EditTel"));
     ButtonFind = addFindButton();
     setTabOrderFrom({EditCode, EditName, EditKana, EditTel, ButtonFind});
 
     setResultColumns({
-        {names.codeColumn, names.codeColumn, 100},
-        {names.nameColumn, names.nameColumn, 160},
-        {names.kanaColumn, names.kanaColumn, 140},
-        {names.telColumn, names.telColumn, 110},
+        {side.codeColumn, side.codeColumn, 100},
+        {side.nameColumn, side.nameColumn, 160},
+        {side.kanaColumn, side.kanaColumn, 140},
+        {QStringLiteral("電話番号"), QStringLiteral("電話番号"), 110},
     });
     connect(ButtonFind, &QPushButton::clicked, this, [this] { runGuarded([this] { ButtonFindClick(); }); });
     EditCode->setFocus();
@@ -34,6 +33,6 @@ void PartnerFindDlg::ButtonFindClick()
 {
     ResultDataSet->close();
     MasterLookup::preparePartnerSearch(
-        *ResultDataSet, m_names, {EditCode->text(), EditName->text(), EditKana->text(), EditTel->text()});
+        *ResultDataSet, m_side, {EditCode->text(), EditName->text(), EditKana->text(), EditTel->text()});
     ResultDataSet->open();
 }

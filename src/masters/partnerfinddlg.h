@@ -2,10 +2,11 @@
 
 #include "masterfinddlg.h"
 #include "masterlookup.h"
+#include "partnerside.h"
 
 // The customer and supplier search: four text fields (code, name, kana,
 // telephone), "検索", and the matching rows. The twins differ only by caption
-// and names. The result stays empty (not opened) until the first search.
+// and side. The result stays empty (not opened) until the first search.
 class PartnerFindDlg : public MasterFindDlg {
     Q_OBJECT
 
@@ -20,8 +21,8 @@ public:
     void ButtonFindClick();
 
 protected:
-    PartnerFindDlg(QWidget* owner, const QString& caption, const MasterLookup::PartnerNames& names);
+    PartnerFindDlg(QWidget* owner, const QString& caption, const PartnerSide& side);
 
 private:
-    const MasterLookup::PartnerNames& m_names;
+    const PartnerSide& m_side;
 };

@@ -23,6 +23,9 @@ struct ReportOp {
     Qt::Alignment alignment = Qt::AlignLeft;
     ReportFont font;
     bool wordWrap = false;
+    // Of a one-line text: where its baseline lies below the box's top, in mm. A
+    // text printed smaller than its item's size keeps the item's baseline.
+    qreal baseline = 0;
     QColor background;   // behind a text; invalid or transparent for none
     QColor fill;         // of a rectangle
     qreal penWidth = 0;  // mm, lines and outlines
@@ -46,11 +49,22 @@ struct ReportPage {
     std::vector<ReportOp> ops;
 };
 
+// A figure that did not fit its box even at the smallest size: the paper shows
+// the overflow mark in its place.
+struct ReportOverflow {
+    int page = 0;  // from 0
+    int row = -1;  // of the driving dataset, -1 where none
+    int subRow = -1;
+    QString tag;   // as the op's
+    QString text;  // what did not fit
+};
+
 struct ReportDocument {
     QString title;
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
     QSizeF paper{210, 297};  // portrait mm
     std::vector<ReportPage> pages;
+    std::vector<ReportOverflow> overflows;
 
     QSizeF pageSize() const { return orientation == QPageLayout::Landscape ? paper.transposed() : paper; }
     // The device set-up the document is drawn for: no margins, origin at the paper's corner.

@@ -212,6 +212,7 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
                                 int row, int subRow)
 {
     ReportOp op;
+    FitRule rule = FitRule::Text;
     op.box = item.box.translated(left, top);
     op.alignment = item.alignment;
     op.font = item.font;
@@ -223,12 +224,17 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
         case ItemKind::FixedText:
             op.text = item.name.isEmpty() ? item.text : m_report.text(item.name);
             break;
-        case ItemKind::DataText:
-            op.text = fieldOf(item, band, row, subRow).display(m_report.formatOf(item));
+        case ItemKind::DataText: {
+            const DisplayFormat format = m_report.formatOf(item);
+            op.text = fieldOf(item, band, row, subRow).display(format);
+            if (format != DisplayFormat::Text)
+                rule = FitRule::Figure;
             break;
+        }
         case ItemKind::SystemDate:
             op.text = Formats::displayDate(m_report.printDate());
             op.tag = QStringLiteral("systemDate");
+            rule = FitRule::Figure;
             break;
         case ItemKind::PageNumber:
             op.text = item.text;
@@ -271,6 +277,9 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
             break;
         }
     }
+    // A page number is fitted once the page count is known.
+    if (op.kind == ReportOp::Kind::Text && item.kind != ItemKind::PageNumber)
+        fitText(op, rule, m_doc.pages.size() - 1, row, subRow);
     m_doc.pages.back().ops.push_back(std::move(op));
 }
 
@@ -281,5 +290,18 @@ void ReportPaginator::numberPages()
         ReportOp& op = m_doc.pages[page].ops[index];
         op.text.replace(QStringLiteral("%1"), QString::number(page + 1));
         op.text.replace(QStringLiteral("%2"), count);
+        fitText(op, FitRule::Figure, page, -1, -1);
     }
+}
+
+void ReportPaginator::fitText(ReportOp& op, FitRule rule, size_t page, int row, int subRow)
+{
+    op.baseline = m_fitter.ascent(op.font);
+    if (op.wordWrap || op.text.isEmpty())
+        return;
+    FittedText fitted = m_fitter.fit(op.text, op.font, op.box.width(), rule);
+    if (fitted.overflow)
+        m_doc.overflows.push_back({int(page), row, subRow, op.tag, op.text});
+    op.text = std::move(fitted.text);
+    op.font.pointSize = fitted.pointSize;
 }

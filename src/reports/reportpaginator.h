@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "reportdocument.h"
+#include "reportfit.h"
 
 class Dataset;
 class Report;
@@ -29,6 +30,7 @@ private:
     Dataset& boundDataset(const QString& name) const;
     Field fieldOf(const ReportItem& item, const ReportBand& band, int row, int subRow) const;
     void numberPages();
+    void fitText(ReportOp& op, FitRule rule, size_t page, int row, int subRow);
 
     const Report& m_report;
     const ReportLayout& m_layout;
@@ -40,4 +42,5 @@ private:
     qreal m_y = 0;
     bool m_bodyOnPage = false;
     std::vector<std::pair<size_t, size_t>> m_pageNumberOps;  // page, op
+    TextFitter m_fitter;
 };

@@ -1,10 +1,13 @@
 #include "reportpainter.h"
 
+#include <QBuffer>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include "report.h"
+#include "reportfit.h"
 
 QFont reportFont(const ReportFont& spec)
 {
@@ -80,16 +83,20 @@ void ReportPainter::paintText(const ReportOp& op)
         m_painter.drawText(box, int(op.alignment | Qt::AlignTop | Qt::TextWordWrap), op.text);
         return;
     }
-    // One line, its top at the box's top, placed by the device's own metrics.
+    // One line on the baseline the paginator chose (by default the top of the
+    // text at the box's top), placed across by the device's own metrics.
     const qreal width = entry.metrics.horizontalAdvance(op.text);
     qreal x = box.left();
     if (op.alignment & Qt::AlignRight)
         x = box.right() - width;
     else if (op.alignment & Qt::AlignHCenter)
         x = box.left() + (box.width() - width) / 2;
-    const QPointF baseline(x, box.top() + entry.metrics.ascent());
-    if (width > box.width()) {
-        // What does not fit in the box is cut off at its edges.
+    const qreal ascent = op.baseline > 0 ? op.baseline * m_dotsPerMmY : entry.metrics.ascent();
+    const QPointF baseline(x, box.top() + ascent);
+    // The paginator fitted the text at the PDF resolution; another device may
+    // round a glyph's advance differently by a hair.
+    if (width > box.width() + px(0.02)) {
+        // What still does not fit in the box is cut off at its edges.
         m_painter.save();
         m_painter.setClipRect(box);
         m_painter.drawText(baseline, op.text);
@@ -133,15 +140,73 @@ void paintDocument(const ReportDocument& document, QPagedPaintDevice& device)
         throw ReportError(QStringLiteral("「%1」を出力できません。").arg(document.title));
 }
 
+namespace {
+
+// Qt writes an embedded face's ToUnicode map from each glyph back to the lowest
+// code point that reaches it. Two glyphs of the print face are reached from more
+// than one: the space (Qt draws a tab with it too) and the wave dash, which the
+// face shares with the full-width tilde. Copied text would read a tab for every
+// space and "〜" for "～". Those destinations are rewritten in place, at the same
+// length, so no offset in the file moves.
+void correctTextLayer(QByteArray& pdf)
+{
+    static const std::pair<QByteArray, QByteArray> preferred[] = {
+        {"<0009>", "<0020>"},
+        {"<301C>", "<FF5E>"},
+    };
+    const auto rewrite = [&](qsizetype from, qsizetype to) {
+        for (qsizetype at = pdf.indexOf('<', from); at >= 0 && at + 6 <= to; at = pdf.indexOf('<', at + 1)) {
+            const QByteArray code = pdf.mid(at, 6).toUpper();
+            for (const auto& [lowest, wanted] : preferred) {
+                if (code == lowest)
+                    pdf.replace(at, 6, wanted);
+            }
+        }
+    };
+    // Each line of a bfrange section maps codes "<first> <last>" either to an
+    // array of destinations, one per code, or to one destination: the first of
+    // a consecutive run when last > first, which is left as it is.
+    for (qsizetype section = pdf.indexOf("beginbfrange\n"); section >= 0;
+         section = pdf.indexOf("beginbfrange\n", section + 1)) {
+        const qsizetype end = pdf.indexOf("endbfrange", section);
+        if (end < 0)
+            return;
+        for (qsizetype line = pdf.indexOf('\n', section) + 1; line > 0 && line < end;) {
+            qsizetype eol = pdf.indexOf('\n', line);
+            if (eol < 0 || eol > end)
+                eol = end;
+            const QList<QByteArray> parts = pdf.mid(line, eol - line).simplified().split(' ');
+            const qsizetype destinations = pdf.indexOf('>', pdf.indexOf('>', line) + 1) + 1;
+            if (parts.size() >= 3 && destinations > 0 && destinations < eol &&
+                (parts[2].startsWith('[') || parts[0].toUpper() == parts[1].toUpper()))
+                rewrite(destinations, eol);
+            line = eol + 1;
+        }
+    }
+}
+
+}  // namespace
+
 void writePdf(const ReportDocument& document, const QString& path)
 {
-    QPdfWriter writer(path);
-    writer.setTitle(document.title);
-    writer.setCreator(QStringLiteral("Corvinta"));
-    writer.setResolution(1200);
-    try {
-        paintDocument(document, writer);
-    } catch (const ReportError&) {
-        throw ReportError(QStringLiteral("PDFファイル %1 を書き込めません。").arg(path));
+    const QString failed = QStringLiteral("PDFファイル %1 を書き込めません。").arg(path);
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setTitle(document.title);
+        writer.setCreator(QStringLiteral("Corvinta"));
+        writer.setResolution(ReportPdfResolution);
+        try {
+            paintDocument(document, writer);
+        } catch (const ReportError&) {
+            throw ReportError(failed);
+        }
     }
+    correctTextLayer(pdf);
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);  // an existing file in a folder that takes no new files
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+        throw ReportError(failed);
 }

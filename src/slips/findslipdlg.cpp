@@ -22,23 +22,23 @@
 FindSlipDlg::FindSlipDlg(QWidget* owner, const SlipKind& kind)
     : FunctionWindow(owner),
       SlipDataSet(Connection),
-      PartnerDataSet(Connection, SlipSearch::partnerQuery(kind)),
+      PartnerDataSet(Connection, kind.side->rowByCodeQuery()),
       m_kind(kind)
 {
     setWindowTitle(kind.searchCaption);
     setFixedSize(552, 386);
     setEscapeCloses(true);
     SlipDataSet.setObjectName(QStringLiteral("SlipDataSet"));
-    PartnerDataSet.setObjectName(kind.partnerDataSetName);
+    PartnerDataSet.setObjectName(kind.side->objectName({}, QStringLiteral("DataSet")));
 
     partnerEdit = new DbCodeEdit;
-    partnerEdit->setObjectName(kind.searchPartnerEditName);
+    partnerEdit->setObjectName(kind.side->objectName(QStringLiteral("ComboEdit")));
     partnerEdit->setMaxLength(13);
     partnerName = new DbText;
-    partnerName->setObjectName(kind.partnerTextName);
+    partnerName->setObjectName(kind.side->objectName(QStringLiteral("DBText"), QStringLiteral("Name")));
     partnerName->setFrameShape(QFrame::StyledPanel);
     partnerName->setMinimumWidth(220);
-    partnerName->bind(PartnerDataSet, kind.partnerNameField);
+    partnerName->bind(PartnerDataSet, kind.partnerNameField());
 
     CheckBoxFrom = new QCheckBox(QStringLiteral("開始"));
     CheckBoxFrom->setObjectName(QStringLiteral("CheckBoxFrom"));
@@ -64,7 +64,7 @@ FindSlipDlg::FindSlipDlg(QWidget* owner, const SlipKind& kind)
         {
             {QStringLiteral("伝票番号"), QStringLiteral("伝票番号"), 73, right, DisplayFormat::Integer},
             {kind.dateField, kind.dateField, 126, centre, DisplayFormat::Date},
-            {kind.partnerNameField, kind.partnerNameField, 182},
+            {kind.partnerNameField(), kind.partnerNameField(), 182},
             {QStringLiteral("伝票合計"), QStringLiteral("伝票合計"), 87, right, DisplayFormat::Money},
         });
 
@@ -75,7 +75,7 @@ FindSlipDlg::FindSlipDlg(QWidget* owner, const SlipKind& kind)
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
 
     auto* filter = new QGridLayout;
-    filter->addWidget(new QLabel(kind.partnerField), 0, 0);
+    filter->addWidget(new QLabel(kind.partnerField()), 0, 0);
     auto* partnerRow = new QHBoxLayout;
     partnerRow->addWidget(partnerEdit);
     partnerRow->addWidget(partnerName, 1);
@@ -144,7 +144,7 @@ void FindSlipDlg::updateActions()
 
 void FindSlipDlg::partnerEditButtonClick()
 {
-    const std::optional<QString> code = SlipLookups::pickPartner(this, m_kind.partner);
+    const std::optional<QString> code = SlipLookups::pickPartner(this, *m_kind.side);
     if (!code)
         return;
     partnerEdit->setText(*code);

@@ -87,7 +87,7 @@ GoodsSlipForm::GoodsSlipForm(QWidget* owner, const SlipKind& kind) : SlipForm(ow
     header->addWidget(dateEdit, 0, 1, Qt::AlignLeft);
     header->addWidget(new QLabel(kind.classLabel), 0, 2);
     header->addWidget(classList, 0, 3, Qt::AlignLeft);
-    header->addWidget(new QLabel(kind.partnerField), 1, 0);
+    header->addWidget(new QLabel(kind.partnerField()), 1, 0);
     auto* partnerRow = new QHBoxLayout;
     partnerRow->addWidget(partnerEdit);
     partnerRow->addWidget(partnerName, 1);

@@ -45,7 +45,7 @@ MoneySlipForm::MoneySlipForm(QWidget* owner, const SlipKind& kind) : SlipForm(ow
     auto* header = new QGridLayout;
     header->addWidget(new QLabel(kind.dateField), 0, 0);
     header->addWidget(dateEdit, 0, 1, Qt::AlignLeft);
-    header->addWidget(new QLabel(kind.partnerField), 1, 0);
+    header->addWidget(new QLabel(kind.partnerField()), 1, 0);
     auto* partnerRow = new QHBoxLayout;
     partnerRow->addWidget(partnerEdit);
     partnerRow->addWidget(partnerName, 1);

@@ -21,14 +21,14 @@ struct NumberTaken {};
 SlipEditor::SlipEditor(Connection& connection, const SlipKind& kind)
     : HeaderDataSet(connection, kind.headerQuery()),
       DetailDataSet(connection, kind.lineQuery()),
-      PartnerDataSet(connection, kind.partnerQuery()),
+      PartnerDataSet(connection, kind.side->rowByCodeQuery()),
       MaxDataSet(connection, kind.maxQuery()),
       m_connection(connection),
       m_kind(kind)
 {
     HeaderDataSet.setObjectName(kind.headerDataSetName);
     DetailDataSet.setObjectName(QStringLiteral("DetailDataSet"));
-    PartnerDataSet.setObjectName(kind.partnerDataSetName);
+    PartnerDataSet.setObjectName(kind.side->objectName({}, QStringLiteral("DataSet")));
     MaxDataSet.setObjectName(QStringLiteral("MaxDataSet"));
 
     HeaderDataSet.setWriteTarget(kind.headerTable, {SlipNoField}, Dataset::WriteMode::Immediate);
@@ -110,15 +110,15 @@ bool SlipEditor::partnerRegistered() const
     if (!PartnerDataSet.isOpen() || PartnerDataSet.isEmpty() || !HeaderDataSet.isOpen() ||
         HeaderDataSet.currentRow() < 0)
         return false;
-    return PartnerDataSet.field(m_kind.partnerField).asText() ==
-           HeaderDataSet.field(m_kind.partnerField).asText();
+    return PartnerDataSet.field(m_kind.partnerField()).asText() ==
+           HeaderDataSet.field(m_kind.partnerField()).asText();
 }
 
 bool SlipEditor::partnerCodeIs(const QString& text) const
 {
     if (!HeaderDataSet.isOpen() || HeaderDataSet.currentRow() < 0)
         return text.isEmpty();
-    return HeaderDataSet.field(m_kind.partnerField).asText() == text;
+    return HeaderDataSet.field(m_kind.partnerField()).asText() == text;
 }
 
 bool SlipEditor::canCommit(const QString& partnerText) const
@@ -130,7 +130,7 @@ QString SlipEditor::commitRefusal(const QString& partnerText) const
 {
     if (!m_editing || !HeaderDataSet.isOpen())
         return {};
-    const QString& partner = m_kind.partnerField;
+    const QString& partner = m_kind.partnerField();
     if (!partnerCodeIs(partnerText))
         return QStringLiteral("%1の入力を確定してください (Enter)。").arg(partner);
     if (partnerRequired() && !partnerRegistered())
@@ -165,7 +165,7 @@ void SlipEditor::showTotals()
 void SlipEditor::headerFieldChanged(const QString& field)
 {
     // A partner or staff code emptied is stored as no code at all, never as an empty text.
-    if ((field == m_kind.partnerField || field == QStringLiteral("担当者コード")) &&
+    if ((field == m_kind.partnerField() || field == QStringLiteral("担当者コード")) &&
         !HeaderDataSet.field(field).isNull() && HeaderDataSet.field(field).asText().isEmpty())
         HeaderDataSet.setValue(field, QVariant());
 }
@@ -272,10 +272,10 @@ void SlipEditor::checkPartner()
 {
     if (!partnerRequired())
         return;
-    refreshPartner(HeaderDataSet.field(m_kind.partnerField).asText());
+    refreshPartner(HeaderDataSet.field(m_kind.partnerField()).asText());
     if (!partnerRegistered())
-        throw SlipCheckError(QStringLiteral("%1が登録されていません。").arg(m_kind.partnerField), -1,
-                             m_kind.partnerField);
+        throw SlipCheckError(QStringLiteral("%1が登録されていません。").arg(m_kind.partnerField()), -1,
+                             m_kind.partnerField());
 }
 
 void SlipEditor::remove()

@@ -47,13 +47,13 @@ SlipForm::SlipForm(QWidget* owner, const SlipKind& kind, EditorFactory makeEdito
     dateEdit->setObjectName(kind.dateField);
     dateEdit->bind(editor().HeaderDataSet, kind.dateField);
     partnerEdit = new DbCodeEdit;
-    partnerEdit->setObjectName(kind.partnerEditName);
-    partnerEdit->bind(editor().HeaderDataSet, kind.partnerField, 13);
+    partnerEdit->setObjectName(kind.side->objectName(QStringLiteral("DBComboEdit")));
+    partnerEdit->bind(editor().HeaderDataSet, kind.partnerField(), 13);
     partnerName = new DbText;
-    partnerName->setObjectName(kind.partnerTextName);
+    partnerName->setObjectName(kind.side->objectName(QStringLiteral("DBText"), QStringLiteral("Name")));
     partnerName->setFrameShape(QFrame::StyledPanel);
     partnerName->setMinimumWidth(250);
-    partnerName->bind(editor().PartnerDataSet, kind.partnerNameField);
+    partnerName->bind(editor().PartnerDataSet, kind.partnerNameField());
 
     // Bottom band: flat buttons that take no focus, bound to the actions.
     ActionDelete = createAction(QStringLiteral("ActionDelete"), QStringLiteral("削除"),
@@ -182,7 +182,7 @@ void SlipForm::putChosenCode(DbCodeEdit* field, const QString& code)
 
 void SlipForm::partnerEditButtonClick()
 {
-    if (const std::optional<QString> code = SlipLookups::pickPartner(this, m_kind.partner))
+    if (const std::optional<QString> code = SlipLookups::pickPartner(this, *m_kind.side))
         putChosenCode(partnerEdit, *code);
 }
 

@@ -4,100 +4,73 @@
 
 namespace {
 
-SlipKind customerSide(SlipKind kind)
+SlipKind goodsKind(const PartnerSide& side)
 {
-    kind.partner = SlipKind::Partner::Customer;
-    kind.partnerField = QStringLiteral("顧客コード");
-    kind.partnerTable = QStringLiteral("m_顧客");
-    kind.partnerNameField = QStringLiteral("顧客名");
-    kind.partnerDataSetName = QStringLiteral("CustomerDataSet");
-    kind.partnerEditName = QStringLiteral("DBComboEditCustomer");
-    kind.partnerTextName = QStringLiteral("DBTextCustomerName");
-    kind.searchPartnerEditName = QStringLiteral("ComboEditCustomer");
-    return kind;
+    SlipKind k{};
+    k.lines = SlipKind::Lines::Goods;
+    k.side = &side;
+    k.headerTable = side.goodsTable;
+    k.lineTable = side.goodsLineTable;
+    k.view = side.goodsView;
+    k.dateField = side.goodsDateColumn;
+    k.classField = side.goodsClassColumn;
+    k.classTable = side.goodsClassTable;
+    k.classLabel = side.goodsClassLabel;
+    return k;
 }
 
-SlipKind supplierSide(SlipKind kind)
+SlipKind moneyKind(const PartnerSide& side)
 {
-    kind.partner = SlipKind::Partner::Supplier;
-    kind.partnerField = QStringLiteral("仕入先コード");
-    kind.partnerTable = QStringLiteral("m_仕入先");
-    kind.partnerNameField = QStringLiteral("仕入先名");
-    kind.partnerDataSetName = QStringLiteral("SupplierDataSet");
-    kind.partnerEditName = QStringLiteral("DBComboEditSupplier");
-    kind.partnerTextName = QStringLiteral("DBTextSupplierName");
-    kind.searchPartnerEditName = QStringLiteral("ComboEditSupplier");
-    return kind;
+    SlipKind k{};
+    k.lines = SlipKind::Lines::Money;
+    k.side = &side;
+    k.headerTable = side.moneyTable;
+    k.lineTable = side.moneyLineTable;
+    k.view = side.moneyView;
+    k.dateField = side.moneyDateColumn;
+    k.lineClassTable = side.moneyLineClassTable;
+    k.lineClassKey = side.moneyLineClassKey;
+    return k;
 }
 
 SlipKind makeSales()
 {
-    SlipKind k{};
-    k.lines = SlipKind::Lines::Goods;
-    k.headerTable = QStringLiteral("t_売上");
-    k.lineTable = QStringLiteral("t_売上明細");
-    k.view = QStringLiteral("v_売上");
-    k.dateField = QStringLiteral("売上年月日");
-    k.classField = QStringLiteral("売上区分コード");
-    k.classTable = QStringLiteral("m_売上区分");
-    k.classLabel = QStringLiteral("売上区分");
+    SlipKind k = goodsKind(PartnerSide::customer());
     k.priceField = QStringLiteral("単価");
     k.formCaption = QStringLiteral("売上伝票入力");
     k.searchCaption = QStringLiteral("売上伝票検索");
     k.headerDataSetName = QStringLiteral("SalesDataSet");
-    return customerSide(k);
+    return k;
 }
 
 SlipKind makeBuying()
 {
-    SlipKind k{};
-    k.lines = SlipKind::Lines::Goods;
-    k.headerTable = QStringLiteral("t_仕入");
-    k.lineTable = QStringLiteral("t_仕入明細");
-    k.view = QStringLiteral("v_仕入");
-    k.dateField = QStringLiteral("仕入年月日");
-    k.classField = QStringLiteral("仕入区分コード");
-    k.classTable = QStringLiteral("m_仕入区分");
-    k.classLabel = QStringLiteral("仕入区分");
+    SlipKind k = goodsKind(PartnerSide::supplier());
     k.priceField = QStringLiteral("原価");
     k.formCaption = QStringLiteral("仕入伝票入力");
     k.searchCaption = QStringLiteral("仕入伝票検索");
     k.headerDataSetName = QStringLiteral("BuyingDataSet");
-    return supplierSide(k);
+    return k;
 }
 
 SlipKind makeMoneyReceive()
 {
-    SlipKind k{};
-    k.lines = SlipKind::Lines::Money;
-    k.headerTable = QStringLiteral("t_入金");
-    k.lineTable = QStringLiteral("t_入金明細");
-    k.view = QStringLiteral("v_入金");
-    k.dateField = QStringLiteral("入金年月日");
-    k.lineClassTable = QStringLiteral("m_入金明細区分");
-    k.lineClassKey = QStringLiteral("入金区分コード");
+    SlipKind k = moneyKind(PartnerSide::customer());
     k.formCaption = QStringLiteral("入金伝票入力");
     k.searchCaption = QStringLiteral("入金伝票検索");
     k.headerDataSetName = QStringLiteral("ReceiveDataSet");
     k.lineClassDataSetName = QStringLiteral("ReceiveCategoDataSet");
-    return customerSide(k);
+    return k;
 }
 
 SlipKind makePayment()
 {
-    SlipKind k{};
-    k.lines = SlipKind::Lines::Money;
-    k.headerTable = QStringLiteral("t_支払");
-    k.lineTable = QStringLiteral("t_支払明細");
-    k.view = QStringLiteral("v_支払");
-    k.dateField = QStringLiteral("支払年月日");
-    k.lineClassTable = QStringLiteral("m_支払明細区分");
-    k.lineClassKey = QStringLiteral("支払区分コード");
+    SlipKind k = moneyKind(PartnerSide::supplier());
     k.formCaption = QStringLiteral("支払伝票入力");
     k.searchCaption = QStringLiteral("支払伝票検索");
     k.headerDataSetName = QStringLiteral("PaymentDataSet");
     k.lineClassDataSetName = QStringLiteral("PaymentCategoDataSet");
-    return supplierSide(k);
+    return k;
 }
 
 }  // namespace
@@ -140,7 +113,7 @@ QString SlipKind::headerQuery() const
     QStringList columns{QStringLiteral("伝票番号"), dateField};
     if (hasGoods())
         columns << classField;
-    columns << partnerField;
+    columns << partnerField();
     if (hasGoods())
         columns << QStringLiteral("担当者コード");
     return QStringLiteral("SELECT %1, 伝票合計 AS %2 FROM %3 WHERE 伝票番号 = :SlipNo")
@@ -150,9 +123,4 @@ QString SlipKind::headerQuery() const
 QString SlipKind::lineQuery() const
 {
     return QStringLiteral("SELECT * FROM %1 WHERE 伝票番号 = :SlipNo ORDER BY 明細番号").arg(lineTable);
-}
-
-QString SlipKind::partnerQuery() const
-{
-    return QStringLiteral("SELECT * FROM %1 WHERE %2 = :Code").arg(partnerTable, partnerField);
 }

@@ -2,16 +2,17 @@
 
 #include <QString>
 
+#include "partnerside.h"
+
 // What tells one kind of slip from another: its tables, the columns that differ,
 // its partner and the names and captions that follow from them. The four slip
 // windows and the four search dialogs are one implementation each, reading
 // everything that differs from one of these four tables.
 struct SlipKind {
     enum class Lines { Goods, Money };  // item lines with tax, or amounts with a kind
-    enum class Partner { Customer, Supplier };
 
     Lines lines;
-    Partner partner;
+    const PartnerSide* side;  // the customers or the suppliers
 
     QString headerTable;  // t_売上
     QString lineTable;    // t_売上明細
@@ -28,20 +29,16 @@ struct SlipKind {
     QString lineClassTable;  // m_入金明細区分
     QString lineClassKey;    // 入金区分コード
 
-    QString partnerField;      // 顧客コード, also the partner label
-    QString partnerTable;      // m_顧客
-    QString partnerNameField;  // 顧客名
-
     QString formCaption;    // 売上伝票入力
     QString searchCaption;  // 売上伝票検索
 
     // Object names of the parts that differ by kind.
-    QString headerDataSetName;      // SalesDataSet
-    QString partnerDataSetName;     // CustomerDataSet
-    QString lineClassDataSetName;   // ReceiveCategoDataSet
-    QString partnerEditName;        // DBComboEditCustomer
-    QString partnerTextName;        // DBTextCustomerName
-    QString searchPartnerEditName;  // ComboEditCustomer
+    QString headerDataSetName;     // SalesDataSet
+    QString lineClassDataSetName;  // ReceiveCategoDataSet
+
+    // The partner's code and name columns, also the partner label.
+    const QString& partnerField() const { return side->codeColumn; }
+    const QString& partnerNameField() const { return side->nameColumn; }
 
     static const SlipKind& sales();
     static const SlipKind& buying();
@@ -58,6 +55,4 @@ struct SlipKind {
     inline static const QString ReadTotalField = QStringLiteral("読込時伝票合計");
     // The lines of the slip :SlipNo in 明細番号 order.
     QString lineQuery() const;
-    // The partner row of :Code (all columns), for the slip windows.
-    QString partnerQuery() const;
 };

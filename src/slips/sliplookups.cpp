@@ -1,44 +1,26 @@
 #include "sliplookups.h"
 
+#include "codelookup.h"
 #include "findcustomerdlg.h"
 #include "findemployeedlg.h"
 #include "finditemdlg.h"
 #include "findsupplierdlg.h"
-#include "modal.h"
-
-namespace {
-
-template <class Dlg>
-std::optional<QString> pick(QWidget* owner)
-{
-    std::optional<QString> code;
-    openModalWith<Dlg>(
-        owner, [](Dlg&) {},
-        [&code](Dlg& dlg, int result) {
-            if (result == QDialog::Accepted)
-                code = dlg.SelectedCode();
-        });
-    return code;
-}
-
-}  // namespace
 
 namespace SlipLookups {
 
-std::optional<QString> pickPartner(QWidget* owner, SlipKind::Partner partner)
+std::optional<QString> pickPartner(QWidget* owner, const PartnerSide& side)
 {
-    return partner == SlipKind::Partner::Customer ? pick<TFindCustomerDlg>(owner)
-                                                  : pick<TFindSupplierDlg>(owner);
+    return side.isCustomer ? lookUpCode<TFindCustomerDlg>(owner) : lookUpCode<TFindSupplierDlg>(owner);
 }
 
 std::optional<QString> pickEmployee(QWidget* owner)
 {
-    return pick<TFindEmployeeDlg>(owner);
+    return lookUpCode<TFindEmployeeDlg>(owner);
 }
 
 std::optional<QString> pickItem(QWidget* owner)
 {
-    return pick<TFindItemDlg>(owner);
+    return lookUpCode<TFindItemDlg>(owner);
 }
 
 }  // namespace SlipLookups

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "slipkind.h"
+#include "partnerside.h"
 
 class QWidget;
 
@@ -13,7 +13,7 @@ class QWidget;
 // nothing when the user cancelled.
 namespace SlipLookups {
 
-std::optional<QString> pickPartner(QWidget* owner, SlipKind::Partner partner);
+std::optional<QString> pickPartner(QWidget* owner, const PartnerSide& side);
 std::optional<QString> pickEmployee(QWidget* owner);
 std::optional<QString> pickItem(QWidget* owner);
 

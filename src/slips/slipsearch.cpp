@@ -8,7 +8,7 @@ QString query(const SlipKind& kind, const Filter& filter)
 {
     QString sql = QStringLiteral("SELECT * FROM ") + kind.view + QStringLiteral(" WHERE 1 = 1");
     if (!filter.partnerCode.isEmpty())
-        sql += QStringLiteral(" AND (%1 = :Code) ").arg(kind.partnerField);
+        sql += QStringLiteral(" AND (%1 = :Code) ").arg(kind.partnerField());
     if (filter.from)
         sql += QStringLiteral(" AND (%1 >= :DateFrom)").arg(kind.dateField);
     if (filter.to)
@@ -27,12 +27,6 @@ void run(Dataset& slips, const SlipKind& kind, const Filter& filter)
     if (filter.to)
         slips.setParam(QStringLiteral("DateTo"), filter.to->addDays(1));
     slips.open();
-}
-
-QString partnerQuery(const SlipKind& kind)
-{
-    return QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 = :Code")
-        .arg(kind.partnerField, kind.partnerNameField, kind.partnerTable);
 }
 
 }  // namespace SlipSearch

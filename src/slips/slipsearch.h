@@ -25,7 +25,5 @@ struct Filter {
 QString query(const SlipKind& kind, const Filter& filter);
 // Closes `slips`, gives it the query and its parameters, opens it.
 void run(Dataset& slips, const SlipKind& kind, const Filter& filter);
-// The partner's code and name (the name beside the partner field).
-QString partnerQuery(const SlipKind& kind);
 
 }  // namespace SlipSearch

@@ -9,18 +9,14 @@
 
 #include "connection.h"
 #include "money.h"
+#include "partnerside.h"
 #include "statement.h"
 
-struct BookSide {
-    QString partnerTable, partnerColumn, partnerName;
-    QString goodsHeader, goodsLines, goodsDate, goodsKind;
-    QString moneyHeader, moneyLines, moneyDate;
-};
-
-inline const BookSide kCustomerSide{"m_顧客",     "顧客コード",     "顧客名", "t_売上",     "t_売上明細",
-                                    "売上年月日", "売上区分コード", "t_入金", "t_入金明細", "入金年月日"};
-inline const BookSide kSupplierSide{"m_仕入先",   "仕入先コード",   "仕入先名", "t_仕入",     "t_仕入明細",
-                                    "仕入年月日", "仕入区分コード", "t_支払",   "t_支払明細", "支払年月日"};
+// The side the books are written on: the customers (sales, receipts) or the
+// suppliers (purchases, payments).
+using BookSide = PartnerSide;
+inline const BookSide& kCustomerSide = PartnerSide::customer();
+inline const BookSide& kSupplierSide = PartnerSide::supplier();
 
 struct GoodsLine {
     Money price, tax, quantity;
@@ -38,7 +34,7 @@ public:
     void partner(const QString& code, const QString& name = QStringLiteral("取引先"))
     {
         exec(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-                 .arg(m_side.partnerTable, m_side.partnerColumn, m_side.partnerName),
+                 .arg(m_side.table, m_side.codeColumn, m_side.nameColumn),
              {code, name});
     }
 
@@ -48,13 +44,13 @@ public:
                const QList<GoodsLine>& lines)
     {
         exec(QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3, %4) VALUES (?, ?, ?, ?)")
-                 .arg(m_side.goodsHeader, m_side.goodsDate, m_side.goodsKind, m_side.partnerColumn),
+                 .arg(m_side.goodsTable, m_side.goodsDateColumn, m_side.goodsClassColumn, m_side.codeColumn),
              {no, date, kind, partner});
         int n = 0;
         for (const GoodsLine& l : lines)
             exec(QStringLiteral("INSERT INTO %1 (伝票番号, 明細番号, 商品コード, 商品名, 商品分類コード, "
                                 "税区分コード, 単価, 税額, 数量) VALUES (?, ?, ?, ?, 'C1', '01', ?, ?, ?)")
-                     .arg(m_side.goodsLines),
+                     .arg(m_side.goodsLineTable),
                  {no, ++n, l.item, l.name, QVariant::fromValue(l.price), QVariant::fromValue(l.tax),
                   QVariant::fromValue(l.quantity)});
     }
@@ -69,13 +65,13 @@ public:
                const QString& lineClass = QStringLiteral("20"))
     {
         exec(QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3) VALUES (?, ?, ?)")
-                 .arg(m_side.moneyHeader, m_side.moneyDate, m_side.partnerColumn),
+                 .arg(m_side.moneyTable, m_side.moneyDateColumn, m_side.codeColumn),
              {no, date, partner});
         int n = 0;
         for (const Money& amount : amounts)
             exec(QStringLiteral(
                      "INSERT INTO %1 (伝票番号, 明細番号, 区分コード, 金額, 摘要) VALUES (?, ?, ?, ?, ?)")
-                     .arg(m_side.moneyLines),
+                     .arg(m_side.moneyLineTable),
                  {no, ++n, lineClass, QVariant::fromValue(amount), QStringLiteral("摘要")});
     }
 

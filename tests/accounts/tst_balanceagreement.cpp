@@ -123,7 +123,7 @@ void TestBalanceAgreement::listSummarisesLedgers()
         Dataset& rows = list.dataset();
         QCOMPARE(rows.count(), codes.size());
         for (int i = 0; i < rows.count(); ++i) {
-            const QString code = rows.fieldAt(i, listNames.partnerColumn).asText();
+            const QString code = rows.fieldAt(i, listNames.side->codeColumn).asText();
             const QString where =
                 QStringLiteral("%1 %2..%3").arg(code, from.toString(Qt::ISODate), to.toString(Qt::ISODate));
             ledger.build(code, from, to);

@@ -92,10 +92,10 @@ void TestBalanceListComputation::columns()
 
     const BalanceListNames& n = *s.names;
     QCOMPARE(list.dataset().columns(),
-             (QStringList{n.partnerColumn, n.partnerNameColumn, n.carriedCredit, n.carriedMoney,
+             (QStringList{n.side->codeColumn, n.side->nameColumn, n.carriedCredit, n.carriedMoney,
                           QStringLiteral("繰越残高"), n.periodCredit, n.periodCash, n.periodMoney,
                           QStringLiteral("残高")}));
-    QCOMPARE(n.partnerColumn, s.books->partnerColumn);
+    QCOMPARE(n.side->codeColumn, s.books->codeColumn);
 }
 
 void TestBalanceListComputation::sums()
@@ -132,9 +132,9 @@ void TestBalanceListComputation::sums()
         totals << sum;
     QCOMPARE(totals, expect(120000, 20000, 10000, 8000, 30000));
     QCOMPARE(list.totals().back().first, QStringLiteral("残高"));
-    const QString codeColumn = s.names->partnerColumn;
+    const QString codeColumn = s.names->side->codeColumn;
     QVERIFY(ds.findFirst([&codeColumn](const RowRef& r) { return r.field(codeColumn).asText() == "OLD"; }));
-    QCOMPARE(ds.field(s.names->partnerNameColumn).asText(), QStringLiteral("前期のみ"));
+    QCOMPARE(ds.field(s.names->side->nameColumn).asText(), QStringLiteral("前期のみ"));
 }
 
 void TestBalanceListComputation::periodEdges()
@@ -159,8 +159,7 @@ void TestBalanceListComputation::periodEdges()
     b.goods(5, QDate(2024, 3, 5), Books::Cash, QVariant(), yen(7));
     b.goods(6, QDate(2024, 3, 5), Books::Credit, "GONE", yen(7));
     b.money(6, QDate(2024, 3, 5), "GONE", {yen(7)});
-    c.exec(QStringLiteral("DELETE FROM %1 WHERE %2 = 'GONE'")
-               .arg(s.books->partnerTable, s.books->partnerColumn));
+    c.exec(QStringLiteral("DELETE FROM %1 WHERE %2 = 'GONE'").arg(s.books->table, s.books->codeColumn));
 
     BalanceListComputation list(c, *s.names);
     list.build(F, T);

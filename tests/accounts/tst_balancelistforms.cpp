@@ -50,7 +50,7 @@ QStringList codesOf(const BalanceListForm& w, int side)
     QStringList codes;
     const Dataset& ds = w.ListDataSet();
     for (int i = 0; i < ds.count(); ++i)
-        codes << ds.fieldAt(i, namesOf(side).partnerColumn).asText();
+        codes << ds.fieldAt(i, namesOf(side).side->codeColumn).asText();
     return codes;
 }
 
@@ -157,13 +157,13 @@ void TestBalanceListForms::headerSorting()
     QCOMPARE(codesOf(*w, side), (QStringList{"C3", "A1", "B2"}));
     clickTitle(*w, "残高");
     QCOMPARE(codesOf(*w, side), (QStringList{"B2", "A1", "C3"}));
-    clickTitle(*w, namesOf(side).partnerColumn);
+    clickTitle(*w, namesOf(side).side->codeColumn);
     QCOMPARE(codesOf(*w, side), (QStringList{"A1", "B2", "C3"}));
     clickTitle(*w, "繰越残高");
     QCOMPARE(codesOf(*w, side), (QStringList{"B2", "A1", "C3"}));
-    clickTitle(*w, namesOf(side).partnerColumn);
+    clickTitle(*w, namesOf(side).side->codeColumn);
     QCOMPARE(codesOf(*w, side), (QStringList{"A1", "B2", "C3"}));
-    clickTitle(*w, namesOf(side).partnerColumn);
+    clickTitle(*w, namesOf(side).side->codeColumn);
     QCOMPARE(codesOf(*w, side), (QStringList{"C3", "B2", "A1"}));
     // The grid shows the held order.
     QCOMPARE(w->GridList->model()->index(0, 0).data().toString(), QStringLiteral("C3"));
@@ -172,13 +172,13 @@ void TestBalanceListForms::headerSorting()
     w->idleRefresh();
     w->ActionPrint->trigger();
     QCOMPARE(printed->previews, 1);
-    QCOMPARE(textsTagged(printed->document, namesOf(side).partnerColumn), (QStringList{"C3", "B2", "A1"}));
+    QCOMPARE(textsTagged(printed->document, namesOf(side).side->codeColumn), (QStringList{"C3", "B2", "A1"}));
     QCOMPARE(textsTagged(printed->document, "残高"), (QStringList{"¥500", "¥9,000", "¥5,000"}));
 
     // The 合計 row stays under the list whatever the order, on screen and on paper.
     QCOMPARE(w->ListDataSet().count(), 3);
     const DatasetModel* model = w->GridList->datasetModel();
-    QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf(namesOf(side).partnerNameColumn)),
+    QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf(namesOf(side).side->nameColumn)),
              QStringLiteral("合計"));
     QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf("繰越残高")), QStringLiteral("¥12,000"));
     QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf(namesOf(side).periodMoney)),
@@ -245,7 +245,7 @@ void TestBalanceListForms::openLedgerOfRow()
     const auto w = makeList(side);
     QVERIFY(showActive(w.get()));
     display(*w, F, T);
-    clickTitle(*w, namesOf(side).partnerColumn);
+    clickTitle(*w, namesOf(side).side->codeColumn);
     QCOMPARE(codesOf(*w, side), (QStringList{"A1", "B2", "C3", "O'Neil"}));
     // Over March the list says 3,000 carried forward and 3,600 at the end.
     QCOMPARE(w->ListDataSet().fieldAt(3, "繰越残高").asMoney(), yen(3000));

@@ -37,7 +37,7 @@ const LedgerForm::Names& namesOf(int side)
 
 DbText* nameBox(LedgerForm& w, int side)
 {
-    return w.findChild<DbText*>(namesOf(side).nameBoxName);
+    return w.findChild<DbText*>(namesOf(side).ledger->side->objectName("DBText", "Name"));
 }
 
 // Types a code into the empty code field and leaves it with Enter.
@@ -396,8 +396,8 @@ void TestLedgerForms::printTakesTheLastDisplay()
     QCOMPARE(printed->dateTo, QStringLiteral("2024/03/31"));
     const ReportDocument& doc = printed->document;
     QCOMPARE(textsTagged(doc, "QRLabelDateFrom"), QStringList{"2024/03/01"});
-    QCOMPARE(textsTagged(doc, n.partnerColumn), QStringList{"P1"});
-    QCOMPARE(textsTagged(doc, namesOf(side).partnerNameColumn), QStringList{"一番"});
+    QCOMPARE(textsTagged(doc, n.side->codeColumn), QStringList{"P1"});
+    QCOMPARE(textsTagged(doc, namesOf(side).ledger->side->nameColumn), QStringList{"一番"});
     // The rows as shown: the details are off, the balances computed.
     QCOMPARE(textsTagged(doc, "表示用年月日"), (QStringList{"2024/03/01", "2024/03/02"}));
     QCOMPARE(textsTagged(doc, "残高"), (QStringList{"¥0", "¥1,200"}));

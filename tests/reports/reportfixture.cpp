@@ -11,7 +11,7 @@ std::unique_ptr<Dataset> ReportFixture::open(const QString& sql)
     return ds;
 }
 
-std::unique_ptr<Dataset> ReportFixture::ledger(int slips, bool supplier)
+std::unique_ptr<Dataset> ReportFixture::ledger(int slips, bool supplier, qint64 scale)
 {
     const QString credit = supplier ? "掛仕合計" : "掛売合計";
     const QString payLine = supplier ? "支払額" : "入金額";
@@ -25,22 +25,23 @@ std::unique_ptr<Dataset> ReportFixture::ledger(int slips, bool supplier)
             " SELECT '2024-04-01' AS 表示用年月日, '2024-04-01' AS 年月日, -1 AS 種別コード,"
             "  '繰越残高' AS 種別, '' AS 区分コード, '' AS 区分, -1 AS 伝票番号, -1 AS 明細番号,"
             "  '' AS 商品コード, '' AS 商品名, '' AS 分類コード, '' AS 分類名, 0 AS 単価, 0 AS 税額,"
-            "  0 AS 数量, 0 AS 金額, 0 AS 現金合計, 0 AS %1, 0 AS %2, 0 AS %3, 50000000 AS 残高"
+            "  0 AS 数量, 0 AS 金額, 0 AS 現金合計, 0 AS %1, 0 AS %2, 0 AS %3, 50000000 * :scale AS 残高"
             " UNION ALL"
             " SELECT CASE WHEN j = 0 THEN date('2024-04-01', '+' || k || ' days') END,"
             "  date('2024-04-01', '+' || k || ' days'), 2, CASE WHEN j = 0 THEN '掛売' END,"
             "  NULL, NULL, k, CASE WHEN j = 0 THEN -1 ELSE j END,"
             "  CASE WHEN j > 0 THEN 'I' || j END, CASE WHEN j > 0 THEN '商品' || k || '-' || j END,"
             "  CASE WHEN j > 0 THEN '01' END, CASE WHEN j > 0 THEN '食品' END,"
-            "  CASE WHEN j = 1 THEN 1000000 WHEN j = 2 THEN k * 10000 ELSE 0 END, 0,"
+            "  CASE WHEN j = 1 THEN 1000000 WHEN j = 2 THEN k * 10000 ELSE 0 END * :scale, 0,"
             "  CASE WHEN j > 0 THEN 10000 ELSE 0 END,"
-            "  CASE WHEN j = 1 THEN 1000000 WHEN j = 2 THEN k * 10000 ELSE 0 END,"
-            "  NULL, CASE WHEN j = 0 THEN k * 10000000 END, NULL, NULL,"
-            "  CASE WHEN j = 0 THEN 50000000 + k * (k + 1) / 2 * 10000000 END"
+            "  CASE WHEN j = 1 THEN 1000000 WHEN j = 2 THEN k * 10000 ELSE 0 END * :scale,"
+            "  NULL, CASE WHEN j = 0 THEN k * 10000000 * :scale END, NULL, NULL,"
+            "  CASE WHEN j = 0 THEN (50000000 + k * (k + 1) / 2 * 10000000) * :scale END"
             " FROM r")
             .arg(credit, payLine, payTotal);
     auto ds = std::make_unique<Dataset>(connection, sql);
     ds->setParam("last", 3 * slips);
+    ds->setParam("scale", scale);
     ds->open();
     return ds;
 }

@@ -18,8 +18,9 @@ public:
 
     // Rows shaped like a ledger: the carried-forward row, then `slips` credit-sale
     // slip rows, each followed by two detail lines (明細番号 1 and 2). The
-    // purchase side names three columns 掛仕合計, 支払額, 支払合計.
-    std::unique_ptr<Dataset> ledger(int slips, bool supplier = false);
+    // purchase side names three columns 掛仕合計, 支払額, 支払合計. Every amount
+    // is multiplied by `scale`.
+    std::unique_ptr<Dataset> ledger(int slips, bool supplier = false, qint64 scale = 1);
     std::unique_ptr<Dataset> partner(bool supplier, const QString& code, const QString& name);
     // A balance list of the given rows: code, name, then the five amounts in yen
     // in column order (繰越残高, cash, credit, payments, 残高); an empty text is null.

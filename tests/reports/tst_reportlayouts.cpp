@@ -1,9 +1,11 @@
 #include <QTest>
+#include <QTextBoundaryFinder>
 
 #include "accountspayablelistrptform.h"
 #include "accountsreceivablelistrptform.h"
 #include "ledgercustomerrptform.h"
 #include "ledgersupplierrptform.h"
+#include "reportfit.h"
 #include "reportfixture.h"
 
 // The four ledger and balance-list layouts: every item at its box, the rows as the
@@ -22,6 +24,10 @@ private slots:
     void nullAmountsEmptyZeroAmountsYen_data();
     void nullAmountsEmptyZeroAmountsYen();
     void listPrintsInTheWindowsOrder();
+    void amountsFitTheNarrowestMoneyBox_data();
+    void amountsFitTheNarrowestMoneyBox();
+    void longNamesEndInAnEllipsis_data();
+    void longNamesEndInAnEllipsis();
 
 private:
     std::unique_ptr<ReportFixture> m_fx;
@@ -369,6 +375,108 @@ void TestReportLayouts::listPrintsInTheWindowsOrder()
     const auto details = bandsOf(doc.pages[0], BandKind::Detail);
     for (size_t i = 0; i < details.size(); ++i)
         QVERIFY(near(details[i]->top, 19.3 + 16.1 + 5.8 * qreal(i)));
+}
+
+void TestReportLayouts::amountsFitTheNarrowestMoneyBox_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("someOverflow");  // thirteen digits do not fit even at 6 pt
+    QTest::newRow("customer ledger") << int(CustomerLedger) << true;
+    QTest::newRow("supplier ledger") << int(SupplierLedger) << true;
+    QTest::newRow("receivable list") << int(ReceivableList) << false;
+    QTest::newRow("payable list") << int(PayableList) << false;
+}
+
+void TestReportLayouts::amountsFitTheNarrowestMoneyBox()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, someOverflow);
+    ReportItem item;
+    for (const ReportBand& band : makeReport(*m_fx, kind, 0).report->layout().bands) {
+        for (const ReportItem& i : band.items) {
+            if (i.format == DisplayFormat::Money &&
+                (item.field.isEmpty() || i.box.width() < item.box.width()))
+                item = i;
+        }
+    }
+    item.dataset = item.field = "v";
+    ReportLayout layout;
+    layout.drivingDataset = "v";
+    layout.addBand(BandKind::Detail, 5.8).add(item);
+    auto amounts = m_fx->open(  // 1 to 13 digits, each positive and negative
+        "WITH RECURSIVE d(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM d WHERE n < 13) "
+        "SELECT CAST(substr('9876543210987', 1, n) AS INTEGER) * 10000 * s AS v "
+        "FROM d, (SELECT 1 AS s UNION ALL SELECT -1) ORDER BY n, s DESC");
+    Report report(std::move(layout));
+    report.bindDataset("v", *amounts);
+    const ReportDocument doc = report.paginate();
+    const auto ops = opsTagged(doc.pages[0], "v");
+    QCOMPARE(int(ops.size()), 26);
+
+    TextFitter fitter;
+    const qreal box = item.box.width();
+    int shrunk = 0;
+    size_t marked = 0;
+    for (int i = 0; i < 26; ++i) {
+        const QString whole = amounts->fieldAt(i, "v").display(DisplayFormat::Money);
+        const ReportOp& op = *ops[size_t(i)];
+        QVERIFY(sameBox(op.box, item.box.translated(10, 10 + 5.8 * i)) && op.alignment == item.alignment);
+        QVERIFY(near(op.baseline, fitter.ascent(item.font), 1e-9));  // on the line of its neighbours
+        QVERIFY(op.font.pointSize >= 6 && fitter.width(op.text, op.font) <= box);
+        ReportFont larger = op.font;
+        larger.pointSize += 0.5;
+        if (op.text == whole) {
+            shrunk += op.font.pointSize < 9;
+            QVERIFY2(op.font.pointSize == 9 || fitter.width(whole, larger) > box, qPrintable(whole));
+            continue;
+        }
+        // Not even at 6 pt: the box is filled with the mark, and the caller hears of it.
+        QCOMPARE(op.text, QString(op.text.size(), u'＊'));
+        QVERIFY(fitter.width(op.text + u'＊', op.font) > box &&
+                fitter.width(whole, ReportFont::regular(6)) > box);
+        QVERIFY(marked < doc.overflows.size());
+        const ReportOverflow& overflow = doc.overflows[marked++];
+        QVERIFY(overflow.page == 0 && overflow.row == i && overflow.tag == "v" && overflow.text == whole);
+    }
+    QCOMPARE(doc.overflows.size(), marked);
+    QVERIFY(shrunk > 0);
+    QCOMPARE(marked > 0, someOverflow);
+}
+
+void TestReportLayouts::longNamesEndInAnEllipsis_data()
+{
+    QTest::addColumn<QString>("name");
+    QString fifty = QStringLiteral("株式会社東日本青木商店").repeated(5);
+    fifty.truncate(50);
+    QTest::newRow("fits at a smaller size") << QStringLiteral("東日本青木商店第一営業部");
+    QTest::newRow("fifty characters") << fifty;
+    QTest::newRow("beyond the basic plane") << QStringLiteral("𠮷").repeated(25);
+    QTest::newRow("combining marks") << QStringLiteral("か\u3099").repeated(30);
+}
+
+void TestReportLayouts::longNamesEndInAnEllipsis()
+{
+    QFETCH(QString, name);
+    Printed p = makeReport(*m_fx, ReceivableList, 0, {{"C1", name, "0", "0", "0", "0", "0"}});
+    const ReportDocument doc = p.report->paginate();
+    const ReportOp& op = *opsTagged(doc.pages[0], "顧客名").at(0);
+    TextFitter fitter;
+    const qreal box = op.box.width();
+    QVERIFY(fitter.width(op.text, op.font) <= box && doc.overflows.empty());
+    ReportFont larger = op.font;
+    larger.pointSize += 0.5;
+    if (op.text == name) {
+        QVERIFY(op.font.pointSize < 9 && fitter.width(name, larger) > box);
+        return;
+    }
+    // At 7 pt, cut between whole characters, and one more would not fit.
+    QVERIFY(op.font.pointSize == 7 && op.text.endsWith(u'…'));
+    const QString head = op.text.chopped(1);
+    QVERIFY(!head.isEmpty() && name.startsWith(head));
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, name);
+    graphemes.setPosition(head.size());
+    QVERIFY(graphemes.isAtBoundary());
+    QVERIFY(fitter.width(name.left(graphemes.toNextBoundary()) + u'…', op.font) > box);
 }
 
 QTEST_MAIN(TestReportLayouts)

@@ -30,6 +30,7 @@ private slots:
     void sortedListPrintsTopToBottomInOrder();
     void faceIsEmbedded();
     void twentyPageLedgerRendersQuickly();
+    void largeAmountsReadAsPrinted();
     void unwritableFileIsAnError();
     void previewShowsEveryPageAndIsReleased();
 
@@ -105,9 +106,7 @@ QList<TestReportPdf::Word> TestReportPdf::words(const QString& pdf)
         const QPointF topLeft(m.captured(1).toDouble() * PointsToMm, m.captured(2).toDouble() * PointsToMm);
         const QPointF bottomRight(m.captured(3).toDouble() * PointsToMm,
                                   m.captured(4).toDouble() * PointsToMm);
-        QString text = m.captured(5);
-        // The face maps the full-width tilde and the wave dash to one glyph.
-        text.replace(QChar(0x301C), QChar(0xFF5E));
+        const QString text = m.captured(5);
         // The extractor splits a word where the script changes ("顧客" "コード："):
         // pieces that touch on one line are one text.
         if (!found.isEmpty()) {
@@ -317,6 +316,50 @@ void TestReportPdf::twentyPageLedgerRendersQuickly()
     QVERIFY(!wordNear(found, "顧客元帳", 12.1, 20));
     QVERIFY(wordNear(found, "年月日", 29.1, 20));
     QVERIFY(wordNear(found, "商品185-2", 150, 20));
+}
+
+void TestReportPdf::largeAmountsReadAsPrinted()
+{
+    auto ledger = m_fx->ledger(8, false, 10000);  // 25 rows, amounts of five to nine digits
+    auto customer = m_fx->partner(false, "C0001", "Aoki Trading 青木商店");
+    TLedgerCustomerRptForm rpt(*ledger, *customer);
+    rpt.QRLabelDateFrom.setCaption("2024/04/01");
+    rpt.QRLabelDateTo.setCaption("2024/04/30");
+    const QString pdf = render(rpt, "large.pdf");
+    const QList<Word> found = words(pdf);
+
+    // Row by row, each column reads what the dataset holds, inside its box.
+    const ReportBand* detail = rpt.layout().band(BandKind::Detail);
+    QCOMPARE(ledger->count(), 25);
+    for (int r = 0; r < ledger->count(); ++r) {
+        const qreal top = 43.6 + 5.8 * r;
+        for (const ReportItem& item : detail->items) {
+            const QRectF box = item.box.translated(10, top);
+            QString printed;
+            for (const Word& w : found) {
+                const QPointF c = w.mm.center();
+                if (w.page == 1 && c.y() > top && c.y() < top + 5.8 && c.x() > box.left() &&
+                    c.x() < box.right()) {
+                    printed += w.text;
+                    QVERIFY(w.mm.left() > box.left() - 0.05 && w.mm.right() < box.right() + 0.05);
+                }
+            }
+            QCOMPARE(printed, ledger->fieldAt(r, item.field).display(item.format));
+        }
+    }
+
+    // The text layer maps the space glyph to a space and the tilde to the full-width tilde.
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const qsizetype from = bytes.indexOf("begincmap\n");
+    QVERIFY(from > 0);
+    QByteArrayList destinations;
+    for (const QByteArray& line : bytes.mid(from, bytes.indexOf("endcmap", from) - from).split('\n'))
+        destinations << line.mid(line.indexOf('>', line.indexOf('>') + 1) + 1).toUpper();
+    const QByteArray mapped = destinations.join(' ');
+    QVERIFY(mapped.contains("<0020>") && mapped.contains("<FF5E>"));
+    QVERIFY(!mapped.contains("<0009>") && !mapped.contains("<301C>"));
 }
 
 void TestReportPdf::unwritableFileIsAnError()
