@@ -127,10 +127,18 @@ QAction* FunctionWindow::createCloseAction()
                         QKeySequence(ActionKey::Close), [this] { close(); });
 }
 
+QString FunctionWindow::buttonCaption(const QAction* action)
+{
+    const QKeySequence key = action->shortcut();
+    if (key.isEmpty())
+        return action->text();
+    return key.toString(QKeySequence::NativeText) + u' ' + action->text();
+}
+
 void FunctionWindow::bindButton(QAbstractButton* button, QAction* action)
 {
     if (button->text().isEmpty())
-        button->setText(action->text());
+        button->setText(buttonCaption(action));
     if (auto* push = qobject_cast<QPushButton*>(button)) {
         // No button becomes the dialog's default: Enter belongs to the fields.
         push->setAutoDefault(false);

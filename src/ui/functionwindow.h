@@ -92,8 +92,11 @@ protected:
     // after the user agreed to drop the unsaved data (see closeEvent).
     QAction* createCloseAction();
     // Makes `button` run `action` and follow its enabled state. The button takes
-    // the action's caption unless it has a text already.
+    // the action's key and caption ("F11 登録") unless it has a text already.
     static void bindButton(QAbstractButton* button, QAction* action);
+    // "F11 登録": the key of the action, then its caption; the caption alone for
+    // an action without a key. Every window's buttons show their actions so.
+    static QString buttonCaption(const QAction* action);
 
     // Runs `work`; an exception ends it with the error box. True when it finished.
     bool runGuarded(const std::function<void()>& work);

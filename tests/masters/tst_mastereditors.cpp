@@ -928,7 +928,7 @@ private slots:
         for (QToolButton* button : m_w->findChildren<QToolButton*>())
             if (button->objectName().startsWith("Button"))
                 bar << button->text();
-        QCOMPARE(bar, QStringList({"削除", "編集取消", "登録", "閉じる"}));
+        QCOMPARE(bar, QStringList({"F9 削除", "F10 編集取消", "F11 登録", "F12 閉じる"}));
         QCOMPARE(m_w->ActionDelete->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(m_w->ActionCancel->shortcut(), QKeySequence(Qt::Key_F10));
         QCOMPARE(m_w->ActionPost->shortcut(), QKeySequence(Qt::Key_F11));
