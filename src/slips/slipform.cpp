@@ -176,6 +176,9 @@ void SlipForm::putChosenCode(DbCodeEdit* field, const QString& code)
 {
     editor().HeaderDataSet.edit();
     field->setText(code);
+    // Stored (and its partner looked up) at once, as when the field is left:
+    // how the focus comes back after the dialog depends on the window manager.
+    field->link().commit();
     field->setFocus();
     focusNextChild();
 }

@@ -4,6 +4,7 @@
 // two windows on one number.
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "dbgrid.h"
 #include "dbpicklist.h"
 #include "dbtext.h"
+#include "findcustomerdlg.h"
 #include "finditemdlg.h"
 #include "findslipdlg.h"
 #include "goodsslipform.h"
@@ -917,6 +919,28 @@ void TestGoodsSlipForm::lookupDialogs()
     pressKey(Qt::Key_F4);
     QVERIFY(driver.finished());
     QCOMPARE(w->partnerEdit->text(), QString());
+
+    // A customer picked has the effect of the code typed and the field left,
+    // also when the window is not active again yet as the dialog closes.
+    driver.then([](QWidget* modal) {
+        if (auto* dlg = qobject_cast<TFindCustomerDlg*>(modal)) {
+            dlg->EditCode->setText(QStringLiteral("C1"));
+            QTest::mouseClick(dlg->ButtonFind, Qt::LeftButton);
+            dlg->idleRefresh();
+            QApplication::setActiveWindow(nullptr);
+            dlg->ButtonOK->click();
+        }
+    });
+    QApplication::setActiveWindow(w);
+    w->partnerEdit->setFocus(Qt::TabFocusReason);
+    pressKey(Qt::Key_F4);
+    QVERIFY(driver.finished());
+    QCOMPARE(w->partnerEdit->text(), QStringLiteral("C1"));
+    QCOMPARE(w->partnerName->text(), QStringLiteral("山田商店"));
+    QCOMPARE(w->editor().HeaderDataSet.field("顧客コード").asText(), QStringLiteral("C1"));
+    // The partner conditions are met: only the line picked above still waits.
+    w->idleRefresh();
+    QCOMPARE(w->statusHint(), SlipEditor::LineBeingEnteredText);
 }
 
 QTEST_MAIN(TestGoodsSlipForm)
