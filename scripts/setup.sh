@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ccache pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  qt6-translations-l10n
   libsqlite3-dev
   fonts-ipafont-gothic
   poppler-utils

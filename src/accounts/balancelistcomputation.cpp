@@ -119,6 +119,22 @@ BalanceListComputation::BalanceListComputation(Connection& connection, const Bal
 
 BalanceListComputation::~BalanceListComputation() = default;
 
+std::vector<std::pair<QString, Money>> BalanceListComputation::totals() const
+{
+    const BalanceListNames& n = m_names;
+    std::vector<std::pair<QString, Money>> sums;
+    if (!m_dataset->isOpen())
+        return sums;
+    for (const QString& column : {n.carriedCredit, n.carriedMoney, QStringLiteral("繰越残高"), n.periodCredit,
+                                  n.periodCash, n.periodMoney, QStringLiteral("残高")}) {
+        Money sum;
+        for (int row = 0; row < m_dataset->count(); ++row)
+            sum = sum + m_dataset->fieldAt(row, column).asMoney();
+        sums.emplace_back(column, sum);
+    }
+    return sums;
+}
+
 Period BalanceListComputation::build(const QDate& from, const QDate& to)
 {
     if (!from.isValid() || !to.isValid())

@@ -4,6 +4,10 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include "money.h"
 
 #include "partnerside.h"
 #include "period.h"
@@ -59,6 +63,10 @@ public:
     // pickers). Rows come in no particular order. On a database error the
     // dataset stays closed and the error propagates.
     Period build(const QDate& from, const QDate& to);
+
+    // The 合計 row: the sum of each money column over every row of the list, in
+    // the column order above. Empty while the list is not built.
+    std::vector<std::pair<QString, Money>> totals() const;
 
     QString PeriodFromText() const { return m_periodFromText; }
     QString PeriodToText() const { return m_periodToText; }

@@ -9,6 +9,7 @@
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "periodrow.h"
+#include "gridtotalsrow.h"
 #include "reportpreview.h"
 
 namespace {
@@ -39,6 +40,7 @@ BalanceListForm::BalanceListForm(QWidget* owner, const Names& names)
       JvDatePickerEditTo(m_periodRow->to),
       ButtonDisp(new QPushButton(QStringLiteral("表示"))),
       GridList(new DbGrid),
+      TotalsRow(new GridTotalsRow(GridList)),
       m_names(names),
       m_list(Connection, *names.list),
       m_preview(previewReport)
@@ -67,6 +69,7 @@ void BalanceListForm::buildControls()
     GridList->setSortable(true);
     GridList->setColumnTextColor(m_names.list->periodCash,
                                  palette().color(QPalette::Disabled, QPalette::Text));
+    TotalsRow->setObjectName(QStringLiteral("TotalsRow"));
 
     PeriodRow* periodRow = m_periodRow;
     periodRow->addSpacing(16);
@@ -77,7 +80,11 @@ void BalanceListForm::buildControls()
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(periodRow);
-    layout->addWidget(GridList, 1);
+    auto* list = new QVBoxLayout;
+    list->setSpacing(0);
+    list->addWidget(GridList, 1);
+    list->addWidget(TotalsRow);
+    layout->addLayout(list, 1);
     layout->addLayout(buttonRow);
 }
 
@@ -96,6 +103,18 @@ void BalanceListForm::updateActions()
 void BalanceListForm::BuildList()
 {
     m_periodRow->show(m_list.build(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
+    showTotals();
+}
+
+void BalanceListForm::showTotals()
+{
+    TotalsRow->clearTexts();
+    const DatasetModel* model = GridList->datasetModel();
+    TotalsRow->setCellText(model->modelColumnOf(m_names.list->side->nameColumn), QStringLiteral("合計"),
+                           Qt::AlignLeft | Qt::AlignVCenter);
+    for (const auto& [column, sum] : m_list.totals())
+        TotalsRow->setCellText(model->modelColumnOf(column), sum.toMoneyText(),
+                               Qt::AlignRight | Qt::AlignVCenter);
 }
 
 void BalanceListForm::ActionDispDetailExecute()
@@ -113,5 +132,6 @@ void BalanceListForm::ActionPrintExecute()
     const std::unique_ptr<BalanceListRptForm> report = m_names.makeReport(ListDataSet());
     report->QRLabelDateFrom.setCaption(PeriodFromText());
     report->QRLabelDateTo.setCaption(PeriodToText());
+    report->setTotals(m_list.totals());
     m_preview(this, *report);
 }

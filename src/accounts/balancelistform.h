@@ -14,6 +14,7 @@ class BalanceListRptForm;
 class DatePicker;
 class PeriodRow;
 class DbGrid;
+class GridTotalsRow;
 class QPushButton;
 class Report;
 
@@ -46,6 +47,8 @@ public:
     DatePicker* const JvDatePickerEditTo;
     QPushButton* const ButtonDisp;
     DbGrid* const GridList;
+    // The 合計 row under the list: the sums of its money columns.
+    GridTotalsRow* const TotalsRow;
     QAction* ActionDispDetail = nullptr;
     QAction* ActionPrint = nullptr;
     QAction* ActionClose = nullptr;
@@ -70,6 +73,7 @@ protected:
     void updateActions() override;
 
 private:
+    void showTotals();
     void buildControls();
     void ActionDispDetailExecute();
     void ActionPrintExecute();

@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "guardedapplication.h"
 #include "mainform.h"
+#include "qttranslation.h"
 #include "uifont.h"
 #include "windowregistry.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
 {
     GuardedApplication app(argc, argv);
     QApplication::setFont(uiFont());
+    installQtTranslation();
 
     // Without --database the book is BaseDB.mdb beside the executable.
     QCommandLineParser options;

@@ -21,8 +21,8 @@ PRAGMA user_version = 1;
 --             to" takes in every time of day of its last day.
 --   image     BLOB (PNG bytes).
 --
--- Master rows are not referenced by foreign keys: a customer, supplier or item
--- that slips name may be deleted, and the slips keep the code. Only slip lines
+-- Master rows are not referenced by foreign keys: the master editors refuse to
+-- delete a customer, supplier, item, category or staff member that slips name. Only slip lines
 -- belong to their header (ON DELETE CASCADE, with PRAGMA foreign_keys=ON on
 -- every connection), so a deleted slip's lines never reappear under a reused number.
 

@@ -25,7 +25,7 @@ TInputCompanyForm::TInputCompanyForm(QWidget* owner)
       CompanyDataSet(*m_companyDataSet),
       EditCompanyName(new DbEdit),
       EditPresident(new DbEdit),
-      EditPostalCode(new DbNumberEdit(DbNumberEdit::Kind::Integer)),
+      EditPostalCode(new DbNumberEdit(DbNumberEdit::Kind::PostalCode)),
       EditAddress(new DbEdit),
       EditPhone(new DbEdit),
       EditFax(new DbEdit),
@@ -49,7 +49,6 @@ TInputCompanyForm::TInputCompanyForm(QWidget* owner)
 
     EditCompanyName->bind(CompanyDataSet, QStringLiteral("会社名"), 50);
     EditPresident->bind(CompanyDataSet, QStringLiteral("代表者名"), 50);
-    EditPostalCode->setRange(0, 9999999);
     EditPostalCode->bind(CompanyDataSet, QStringLiteral("郵便番号"));
     EditAddress->bind(CompanyDataSet, QStringLiteral("住所"), 100);
     EditPhone->bind(CompanyDataSet, QStringLiteral("電話番号"), 50);

@@ -9,12 +9,14 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "connection.h"
 #include "dataset.h"
 #include "dbcodeedit.h"
 #include "dbedit.h"
 #include "dbnumberedit.h"
 #include "dbpicklist.h"
 #include "fieldlink.h"
+#include "masterreferences.h"
 #include "messageboxes.h"
 
 using MasterTables::FieldKind;
@@ -139,11 +141,9 @@ QWidget* MasterEditForm::createField(const FieldSpec& field)
         case FieldKind::PostalCode: {
             const bool price = field.kind == FieldKind::Price;
             auto* number =
-                new DbNumberEdit(price ? DbNumberEdit::Kind::Price : DbNumberEdit::Kind::Integer, body());
+                new DbNumberEdit(price ? DbNumberEdit::Kind::Price : DbNumberEdit::Kind::PostalCode, body());
             if (price)
                 number->setCalculatorButton(true);
-            else
-                number->setRange(0, MasterTables::MaxPostalCode);
             number->setMaximumWidth(160);
             link = &number->link();
             link->setManagesEnabled(false);
@@ -268,6 +268,16 @@ void MasterEditForm::backToCode(bool emptyCode)
 
 void MasterEditForm::ActionPostExecute()
 {
+    for (const FieldSpec& field : m_spec.fields) {
+        if (!field.required || !m_record->field(field.column).asText().trimmed().isEmpty())
+            continue;
+        QString label = field.label;
+        label.remove(QStringLiteral(" *"));
+        MessageBoxes::warning(this, QStringLiteral("%1が入力されていません。").arg(label));
+        if (QWidget* widget = fieldFor(field.column))
+            widget->setFocus(Qt::OtherFocusReason);
+        return;  // still editing: nothing written
+    }
     m_record->post();  // a refusal leaves the row in editing, with the flag set
     backToCode(true);
 }
@@ -280,10 +290,24 @@ void MasterEditForm::ActionCancelExecute()
 
 void MasterEditForm::ActionDeleteExecute()
 {
-    if (!MessageBoxes::confirmDelete(this))
-        return;
-    m_record->remove();
-    backToCode(true);
+    const QString code = m_record->field(m_spec.codeColumn).asText();
+    QString refusal = MasterReferences::deleteRefusal(Connection, m_spec.table, code);
+    if (refusal.isEmpty()) {
+        if (!MessageBoxes::confirmDelete(this))
+            return;
+        // Asked again under the write lock: a slip saved while the question was
+        // open still keeps its record.
+        Transaction transaction(Connection);
+        refusal = MasterReferences::deleteRefusal(Connection, m_spec.table, code);
+        if (refusal.isEmpty()) {
+            m_record->remove();
+            transaction.commit();
+            backToCode(true);
+            return;
+        }
+    }
+    // The record stays loaded, as it was.
+    MessageBoxes::warning(this, refusal);
 }
 
 void MasterEditForm::updateActions()

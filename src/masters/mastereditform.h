@@ -32,8 +32,9 @@ class QGridLayout;
 //
 // "登録" writes the row at once and empties EditCode; "編集取消" drops the
 // changes and keeps EditCode's text; "削除" asks, deletes at once and empties
-// EditCode. All three go back to Empty with the focus in EditCode. Closing never
-// asks: an unsaved row is dropped. The focus cannot leave an empty EditCode.
+// EditCode, but refuses (the record stays loaded) while a slip or another master
+// names the record. All three go back to Empty with the focus in EditCode. Closing
+// while editing asks first. The focus cannot leave an empty EditCode.
 class MasterEditForm : public FunctionWindow {
     Q_OBJECT
 

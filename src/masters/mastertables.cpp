@@ -23,7 +23,7 @@ QList<FieldSpec> partnerFields(const QString& prefix)
 {
     const QString name = prefix + QStringLiteral("名");
     return {
-        {name + QStringLiteral(" *"), name, FieldKind::Text, NameWidth},
+        {name + QStringLiteral(" *"), name, FieldKind::Text, NameWidth, -1, true},
         {name + QStringLiteral("カナ"), name + QStringLiteral("カナ"), FieldKind::Text, NameWidth},
         {QStringLiteral("郵便番号"), QStringLiteral("郵便番号"), FieldKind::PostalCode},
         {QStringLiteral("住所"), QStringLiteral("住所"), FieldKind::Text, NameWidth},
@@ -60,10 +60,10 @@ const EditorSpec& item()
             taxClasses(),
         },
         {
-            {QStringLiteral("商品名"), QStringLiteral("商品名"), FieldKind::Text, NameWidth},
+            {QStringLiteral("商品名"), QStringLiteral("商品名"), FieldKind::Text, NameWidth, -1, true},
             {QStringLiteral("商品名カナ"), QStringLiteral("商品名カナ")},
             {QStringLiteral("略称ｶﾅ"), QStringLiteral("略称ｶﾅ")},
-            {QStringLiteral("分類 *"), QStringLiteral("商品分類コード"), FieldKind::PickList, 0, 0},
+            {QStringLiteral("分類 *"), QStringLiteral("商品分類コード"), FieldKind::PickList, 0, 0, true},
             {QStringLiteral("税区分"), QStringLiteral("税区分コード"), FieldKind::PickList, 0, 2},
             {QStringLiteral("単位"), QStringLiteral("単位"), FieldKind::TextWithList, 8, 1},
             {QStringLiteral("単価"), QStringLiteral("単価"), FieldKind::Price},
@@ -130,7 +130,7 @@ const EditorSpec& employee()
         2,
         QStringLiteral("EmployeeDataSet"),
         {},
-        {{QStringLiteral("担当者名"), QStringLiteral("担当者名"), FieldKind::Text, NameWidth}},
+        {{QStringLiteral("担当者名"), QStringLiteral("担当者名"), FieldKind::Text, NameWidth, -1, true}},
         {}};
     return spec;
 }

@@ -32,7 +32,8 @@ struct FieldSpec {
     QString column;
     FieldKind kind = FieldKind::Text;
     int maxLength = 0;
-    int pickList = -1;  // index into EditorSpec::pickLists
+    int pickList = -1;      // index into EditorSpec::pickLists
+    bool required = false;  // checked before the row is written
 };
 
 struct EditorSpec {

@@ -49,12 +49,42 @@ ReportLayout BalanceListRptForm::buildLayout(const Names& names)
     };
     ReportBand detail = TabularLayout::detailBand();
     TabularLayout::addColumns(header, 10.6, detail, list, columns);
+
+    // 合計: under the name column its caption, under each money column its sum.
+    ReportBand summary;
+    summary.kind = BandKind::Summary;
+    summary.height = TabularLayout::DetailBandHeight;
+    summary.rule = BandRule::Thin;
+    const Column& nameColumn = columns[1];
+    summary.add(ReportItem::fixedText(
+        {nameColumn.left, TabularLayout::DataTop, nameColumn.width, TabularLayout::TextHeight},
+        QStringLiteral("合計"), Qt::AlignLeft, ReportFont::bolded()));
+    for (const Column& column : columns) {
+        if (column.format != M)
+            continue;
+        summary.add(ReportItem::namedText(
+            totalName(column.field),
+            {column.left, TabularLayout::DataTop, column.width, TabularLayout::TextHeight}, R,
+            ReportFont::bolded()));
+    }
     layout.bands.push_back(std::move(header));
     layout.bands.push_back(std::move(detail));
+    layout.bands.push_back(std::move(summary));
     return layout;
 }
 
-BalanceListRptForm::BalanceListRptForm(const Names& names, Dataset& list) : Report(buildLayout(names))
+void BalanceListRptForm::setTotals(const std::vector<std::pair<QString, Money>>& totals)
+{
+    for (const auto& [field, sum] : totals) {
+        if (m_printed.contains(field))
+            setText(totalName(field), sum.toMoneyText());
+    }
+}
+
+BalanceListRptForm::BalanceListRptForm(const Names& names, Dataset& list)
+    : Report(buildLayout(names)),
+      m_printed{QStringLiteral("繰越残高"), names.cashField, names.creditField, names.payField,
+                QStringLiteral("残高")}
 {
     bindDataset(QStringLiteral("ListDataSet"), list);
 }

@@ -1,6 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+#include "money.h"
 
 #include "report.h"
 
@@ -27,6 +33,14 @@ public:
     ReportLabel QRLabelDateFrom{*this, QStringLiteral("QRLabelDateFrom")};
     ReportLabel QRLabelDateTo{*this, QStringLiteral("QRLabelDateTo")};
 
+    // The 合計 line after the last row: the sums by column name, each printed
+    // under its column (columns the list does not print are left out).
+    void setTotals(const std::vector<std::pair<QString, Money>>& totals);
+    // The name of the total printed under `field`'s column.
+    static QString totalName(const QString& field) { return QStringLiteral("QRLabelTotal") + field; }
+
 private:
     static ReportLayout buildLayout(const Names& names);
+
+    QStringList m_printed;  // the money columns the list prints
 };

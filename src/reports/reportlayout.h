@@ -22,6 +22,7 @@ enum class BandKind {
     ColumnHeader,  // at the top of every page, below the title on the first page
     Detail,        // once per row of the driving dataset
     SubDetail,     // once per linked row of its own dataset, after each detail
+    Summary,       // once, after the last detail (totals); not when no row prints
     PageFooter,    // at the bottom of every page
 };
 

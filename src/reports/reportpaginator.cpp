@@ -55,6 +55,9 @@ ReportPaginator::ReportPaginator(const Report& report) : m_report(report), m_lay
             case BandKind::SubDetail:
                 m_subDetails.push_back(&band);
                 break;
+            case BandKind::Summary:
+                m_summaries.push_back(&band);
+                break;
             case BandKind::PageFooter:
                 m_footers.push_back(&band);
                 m_footerHeight += band.height;
@@ -114,6 +117,10 @@ ReportDocument ReportPaginator::run()
             keeper.moveTo(row);
         placeSubDetails(row);
     }
+    // Totals of no rows print nothing.
+    if (rows > 0)
+        for (const ReportBand* band : m_summaries)
+            placeBody(*band, -1, -1);
     finishPage();
     numberPages();
     return std::move(m_doc);

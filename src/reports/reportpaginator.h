@@ -37,7 +37,7 @@ private:
     ReportDocument m_doc;
     Dataset* m_driving = nullptr;
     const ReportBand* m_title = nullptr;
-    std::vector<const ReportBand*> m_headers, m_details, m_subDetails, m_footers;
+    std::vector<const ReportBand*> m_headers, m_details, m_subDetails, m_summaries, m_footers;
     qreal m_footerHeight = 0;
     qreal m_y = 0;
     bool m_bodyOnPage = false;

@@ -130,8 +130,24 @@ bool SlipEditor::partnerCodeIs(const QString& text) const
 
 bool SlipEditor::canCommit(const QString& partnerText) const
 {
-    return m_editing && HeaderDataSet.isOpen() && hasLines() && (!partnerRequired() || partnerRegistered()) &&
-           partnerCodeIs(partnerText) && !isLineBeingEntered();
+    return m_editing && HeaderDataSet.isOpen() && commitRefusal(partnerText).isEmpty();
+}
+
+QString SlipEditor::commitRefusal(const QString& partnerText) const
+{
+    if (!m_editing || !HeaderDataSet.isOpen())
+        return {};
+    const QString& partner = m_kind.partnerField();
+    if (!partnerCodeIs(partnerText))
+        return QStringLiteral("%1の入力を確定してください (Enter)。").arg(partner);
+    if (partnerRequired() && !partnerRegistered())
+        return partnerText.isEmpty() ? QStringLiteral("%1が入力されていません。").arg(partner)
+                                     : QStringLiteral("%1が登録されていません。").arg(partner);
+    if (!hasLines())
+        return QStringLiteral("明細が入力されていません。");
+    if (isLineBeingEntered())
+        return LineBeingEnteredText;
+    return {};
 }
 
 bool SlipEditor::canDelete() const

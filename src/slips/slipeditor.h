@@ -83,6 +83,12 @@ public:
     // The save condition: lines, a registered partner where one is required,
     // the partner field left (`partnerText` stored), no line being entered.
     bool canCommit(const QString& partnerText) const;
+    // The first of those conditions that is not met, as the message that says
+    // so ("顧客コードが登録されていません。"); empty when all are met or when no
+    // slip is being edited.
+    QString commitRefusal(const QString& partnerText) const;
+    inline static const QString LineBeingEnteredText =
+        QStringLiteral("入力中の明細行を確定してください (Enter)。");
     // A saved slip is shown, unchanged.
     bool canDelete() const;
 

@@ -63,6 +63,8 @@ SlipForm::SlipForm(QWidget* owner, const SlipKind& kind, EditorFactory makeEdito
     ActionCommit = createAction(QStringLiteral("ActionCommit"), QStringLiteral("登録"),
                                 QKeySequence(ActionKey::Post), [this] { ActionCommitExecute(); });
     ActionClose = createCloseAction();
+    // F11 while "登録" is disabled says why, in a message box.
+    explainWhenDisabled(ActionCommit);
     QHBoxLayout* bottom = actionBar({ActionDelete, ActionCancel, ActionCommit, ActionClose});
 
     auto* layout = new QVBoxLayout(body());
@@ -171,6 +173,9 @@ void SlipForm::putChosenCode(DbCodeEdit* field, const QString& code)
 {
     editor().HeaderDataSet.edit();
     field->setText(code);
+    // Stored (and its partner looked up) at once, as when the field is left:
+    // how the focus comes back after the dialog depends on the window manager.
+    field->link().commit();
     field->setFocus();
     focusNextChild();
 }
@@ -186,13 +191,18 @@ void SlipForm::updateActions()
     setEditing(editor().isEditing());
     ActionClose->setEnabled(true);
     if (editor().isEditing()) {
+        QString refusal = editor().commitRefusal(partnerEdit->text());
+        if (refusal.isEmpty() && detailGrid()->isCellEditing())
+            refusal = SlipEditor::LineBeingEnteredText;
         ActionDelete->setEnabled(false);
         ActionCancel->setEnabled(true);
-        ActionCommit->setEnabled(editor().canCommit(partnerEdit->text()) && !detailGrid()->isCellEditing());
+        ActionCommit->setEnabled(refusal.isEmpty());
+        setStatusHint(refusal);
     } else {
         ActionDelete->setEnabled(editor().canDelete());
         ActionCancel->setEnabled(false);
         ActionCommit->setEnabled(false);
+        setStatusHint({});
     }
 }
 

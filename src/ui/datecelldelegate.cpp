@@ -3,11 +3,15 @@
 #include <QCalendarWidget>
 #include <QKeyEvent>
 
+#include <stdexcept>
+
 #include "datepicker.h"
+#include "inputerror.h"
 
 namespace {
 
 const char* const Offered = "corvintaOffered";
+const char* const Stored = "corvintaStored";
 
 }  // namespace
 
@@ -27,13 +31,22 @@ void DateCellDelegate::showValue(QWidget* editor, const QModelIndex& index) cons
     const QDate stored = cellValue(index).toDate();
     picker->setDate(stored.isValid() ? stored : QDate::currentDate());
     picker->setProperty(Offered, !stored.isValid());
+    picker->setProperty(Stored, stored.isValid() ? QVariant(stored) : QVariant());
 }
 
 QVariant DateCellDelegate::editorValue(QWidget* editor) const
 {
     if (editor->property(Offered).toBool())
         return {};
-    return static_cast<DatePicker*>(editor)->date();
+    auto* picker = static_cast<DatePicker*>(editor);
+    try {
+        const QDate typed = picker->inputDate();
+        return typed.isValid() ? QVariant(typed) : QVariant();
+    } catch (const std::invalid_argument& e) {
+        // Refused: the cell keeps the date it had.
+        InputError::reportLater(editor->parentWidget(), QString::fromStdString(e.what()));
+        return editor->property(Stored);
+    }
 }
 
 bool DateCellDelegate::eventFilter(QObject* object, QEvent* event)

@@ -19,8 +19,9 @@ DbDateEdit::DbDateEdit(QWidget* parent)
       m_link(new FieldLink(
           this, [this](const Field& value) { showDate(value.asDate()); },
           [this] {
-              const QDate d = value();
-              return d.isValid() ? QVariant(d) : QVariant();
+              // A typed text that is no date throws, and the link refuses it.
+              const QDate d = inputDate();
+              return d.isValid() && d != NoDate ? QVariant(d) : QVariant();
           }))
 {
     setMinimumDate(NoDate);
@@ -52,8 +53,25 @@ QDate DbDateEdit::value() const
     return date() == NoDate ? QDate() : date();
 }
 
+void DbDateEdit::typingStarted()
+{
+    m_offered = false;
+    m_link->changed();
+}
+
+bool DbDateEdit::finishTyping()
+{
+    if (!isTyping())
+        return true;
+    // Stored (or refused) through the link, which shows the field again.
+    const bool stored = m_link->commit();
+    endTyping();
+    return stored;
+}
+
 void DbDateEdit::showDate(const QDate& d)
 {
+    endTyping();
     m_offered = false;
     m_placing = true;
     setDate(d.isValid() && d > NoDate ? d : NoDate);

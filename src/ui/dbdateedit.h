@@ -10,7 +10,8 @@ class FieldLink;
 // from, which is taken only when the user types into it, steps it, picks a day
 // in the calendar or presses Enter; leaving the field otherwise keeps it empty. The
 // date is stored when the field is left or Enter is pressed; Escape puts the
-// stored date back.
+// stored date back. A date is typed as a whole (see DatePicker); an empty typed
+// text stores no date.
 class DbDateEdit : public DatePicker {
     Q_OBJECT
 
@@ -23,6 +24,8 @@ public:
     // The date shown; an invalid date when the field is empty.
     QDate value() const;
 
+    bool finishTyping() override;
+
 signals:
     // The focus left the field, after the date was stored (see DbEdit::exited).
     void exited();
@@ -31,6 +34,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void typingStarted() override;
 
 private:
     void showDate(const QDate& date);

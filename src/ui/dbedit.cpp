@@ -1,7 +1,9 @@
 #include "dbedit.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QStringListModel>
@@ -126,7 +128,22 @@ void DbEdit::keyPressEvent(QKeyEvent* event)
         m_link->refresh();
         return;
     }
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_dropDown && m_dropDown->popup()->isVisible()) {
+        // The drop-down forwards its keys to the field. Enter takes the chosen
+        // entry and then means what it means everywhere (stored, on to the next
+        // field), so the next typing does not land in this field.
+        QAbstractItemView* popup = m_dropDown->popup();
+        const QModelIndex chosen = popup->currentIndex();
+        popup->hide();
+        if (chosen.isValid())
+            setText(chosen.data(m_dropDown->completionRole()).toString());
+        QKeyEvent again(QEvent::KeyPress, event->key(), event->modifiers());
+        QCoreApplication::sendEvent(this, &again);
+        event->accept();
+        return;
+    }
+    if (enter)
         m_link->commit();
     QLineEdit::keyPressEvent(event);
 }

@@ -10,6 +10,7 @@
 
 #include "dataset.h"
 #include "errorreport.h"
+#include "functionwindow.h"
 #include "griddelegate.h"
 #include "inputerror.h"
 #include "messageboxes.h"
@@ -34,6 +35,9 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent)
     // Shift or Ctrl on a title click adds a sort key; the click signal does not say.
     horizontalHeader()->viewport()->installEventFilter(this);
     setItemDelegate(new GridDelegate(this));
+    // Enter, on the main keyboard or the keypad alike, takes the current row
+    // (keyPressEvent): it does not move on as in the fields.
+    FunctionWindow::exemptFromEnterAsTab(this);
 }
 
 DatasetModel* DbGrid::setDataset(Dataset& dataset, QList<ColumnSpec> columns)

@@ -9,6 +9,7 @@
 #include "calculatorpopup.h"
 #include "fieldlink.h"
 #include "keys.h"
+#include "formats.h"
 #include "money.h"
 #include "pendinginputguard.h"
 #include "widgeticons.h"
@@ -24,7 +25,7 @@ DbNumberEdit::DbNumberEdit(Kind kind, QWidget* parent)
           },
           [this] { return value(); }))
 {
-    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setAlignment((kind == Kind::PostalCode ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (!m_rendering)
             m_link->changed();
@@ -67,6 +68,8 @@ QString DbNumberEdit::displayText(const QVariant& stored, bool forTyping) const
     const Field field(stored);
     if (field.isNull())
         return {};
+    if (m_kind == Kind::PostalCode)
+        return Formats::postalCodeText(stored);
     try {
         if (m_kind == Kind::Integer)
             return QString::number(field.asInt());
@@ -81,6 +84,7 @@ QString DbNumberEdit::displayText(const QVariant& stored, bool forTyping) const
             case Kind::Quantity:
                 return money.toQuantityText();
             case Kind::Integer:
+            case Kind::PostalCode:
                 break;
         }
     } catch (const std::exception&) {
@@ -103,6 +107,8 @@ QVariant DbNumberEdit::value() const
     const QString typed = text().trimmed();
     if (typed.isEmpty())
         return {};
+    if (m_kind == Kind::PostalCode)
+        return Formats::parsePostalCode(typed);
     const Money money = Money::parse(typed);
     if (m_kind != Kind::Integer)
         return QVariant::fromValue(money);
@@ -128,7 +134,8 @@ void DbNumberEdit::openCalculator()
     Money start;
     try {
         const QVariant v = value();
-        start = m_kind == Kind::Integer ? Money::fromYen(v.toLongLong()) : v.value<Money>();
+        start = m_kind == Kind::Integer || m_kind == Kind::PostalCode ? Money::fromYen(v.toLongLong())
+                                                                      : v.value<Money>();
     } catch (const std::exception&) {
         // A text that is no number starts the calculator at zero.
     }

@@ -5,7 +5,7 @@
 class Dataset;
 class FieldLink;
 
-// A right-aligned number field bound to a money, quantity or whole-number
+// A right-aligned number field (a postal code is left-aligned) bound to a money, quantity or whole-number
 // column. Away from the focus it shows the display format ("¥1,234",
 // "¥1,234.5", "1,234.00"); while typing, the plain number ("1234.5"). Digits
 // may be typed half- or full-width, with or without separators and yen sign. The
@@ -19,10 +19,12 @@ class DbNumberEdit : public QLineEdit {
 
 public:
     enum class Kind {
-        Money,     // amounts: "¥1,234"
-        Price,     // item prices: "¥1,234.5"
-        Quantity,  // "1,234.00"
-        Integer,   // whole numbers shown without separators (a postal code)
+        Money,       // amounts: "¥1,234"
+        Price,       // item prices: "¥1,234.5"
+        Quantity,    // "1,234.00"
+        Integer,     // whole numbers shown without separators
+        PostalCode,  // seven digits, leading zeros kept ("0600001"), left-aligned like text;
+                     // typed also as "060-0001"
     };
 
     explicit DbNumberEdit(Kind kind = Kind::Money, QWidget* parent = nullptr);

@@ -5,15 +5,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "errorreport.h"
+#include "messageboxes.h"
 
 namespace {
 
@@ -125,10 +128,18 @@ QAction* FunctionWindow::createCloseAction()
                         QKeySequence(ActionKey::Close), [this] { close(); });
 }
 
+QString FunctionWindow::buttonCaption(const QAction* action)
+{
+    const QKeySequence key = action->shortcut();
+    if (key.isEmpty())
+        return action->text();
+    return key.toString(QKeySequence::NativeText) + u' ' + action->text();
+}
+
 void FunctionWindow::bindButton(QAbstractButton* button, QAction* action)
 {
     if (button->text().isEmpty())
-        button->setText(action->text());
+        button->setText(buttonCaption(action));
     if (auto* push = qobject_cast<QPushButton*>(button)) {
         // No button becomes the dialog's default: Enter belongs to the fields.
         push->setAutoDefault(false);
@@ -159,6 +170,38 @@ bool FunctionWindow::runGuarded(const std::function<void()>& work)
     return ::runGuarded(this, work);
 }
 
+QString FunctionWindow::statusHint() const
+{
+    return m_hintPanel ? m_hintPanel->text() : QString();
+}
+
+void FunctionWindow::setStatusHint(const QString& text)
+{
+    if (m_hintPanel && m_hintPanel->text() != text)
+        m_hintPanel->setText(text);
+}
+
+void FunctionWindow::explainWhenDisabled(QAction* action)
+{
+    // Live only while the action is disabled: two live shortcuts on one key
+    // would both be ambiguous.
+    auto* explain = new QShortcut(action->shortcut(), this);
+    explain->setContext(Qt::WindowShortcut);
+    explain->setEnabled(!action->isEnabled());
+    connect(action, &QAction::enabledChanged, explain,
+            [explain](bool enabled) { explain->setEnabled(!enabled); });
+    connect(explain, &QShortcut::activated, this, [this, action] {
+        idleRefresh();
+        if (action->isEnabled()) {
+            action->trigger();
+            return;
+        }
+        const QString reason = statusHint();
+        if (!reason.isEmpty())
+            MessageBoxes::warning(this, reason);
+    });
+}
+
 void FunctionWindow::showEditingStatus()
 {
     if (m_statusBar)
@@ -169,6 +212,9 @@ void FunctionWindow::showEditingStatus()
     m_statusPanel = new QLabel(m_statusBar);
     m_statusPanel->setMinimumWidth(100);
     m_statusBar->addWidget(m_statusPanel);
+    m_hintPanel = new QLabel(m_statusBar);
+    m_hintPanel->setObjectName(QStringLiteral("StatusHint"));
+    m_statusBar->addWidget(m_hintPanel, 1);
     layout()->addWidget(m_statusBar);
 }
 
@@ -217,4 +263,14 @@ void FunctionWindow::showEvent(QShowEvent* event)
 {
     idleRefresh();
     QDialog::showEvent(event);
+}
+
+void FunctionWindow::closeEvent(QCloseEvent* event)
+{
+    idleRefresh();  // the editing flag as of the last keystroke
+    if (m_editing && isVisible() && !MessageBoxes::confirmCloseWhileEditing(this)) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }

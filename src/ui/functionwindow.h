@@ -54,6 +54,8 @@ public:
     // Empty in windows that do not show the editing status.
     QString statusText() const;
     QStatusBar* statusBar() const { return m_statusBar; }
+    // The status bar's hint: why an action is disabled ("顧客コードが登録されていません。").
+    QString statusHint() const;
 
     bool enterAsTab() const { return m_enterAsTab; }
 
@@ -89,18 +91,29 @@ protected:
     // error report only when the action is still enabled.
     QAction* createAction(const QString& name, const QString& caption, const QKeySequence& key,
                           std::function<void()> handler);
-    // `ActionClose` "閉じる" (F12): closes the window without a question.
+    // `ActionClose` "閉じる" (F12): closes the window; while it is editing, only
+    // after the user agreed to drop the unsaved data (see closeEvent).
     QAction* createCloseAction();
     // Makes `button` run `action` and follow its enabled state. The button takes
-    // the action's caption unless it has a text already.
+    // the action's key and caption ("F11 登録") unless it has a text already.
     static void bindButton(QAbstractButton* button, QAction* action);
     // The window's bar of action buttons, right-aligned in the given order: one
     // button per action ("ActionPost" gets "ButtonPost"), taking no focus, so
     // that a click runs the action on what the field being typed holds.
     QHBoxLayout* actionBar(std::initializer_list<QAction*> actions);
+    // "F11 登録": the key of the action, then its caption; the caption alone for
+    // an action without a key. Every window's buttons show their actions so.
+    static QString buttonCaption(const QAction* action);
 
     // Runs `work`; an exception ends it with the error box. True when it finished.
     bool runGuarded(const std::function<void()>& work);
+
+    // Shown in the status bar after the editing status (set from updateActions()).
+    void setStatusHint(const QString& text);
+    // The key of `action` pressed while the action is disabled shows the status
+    // hint in a message box (after the idle refresh; an action enabled by it
+    // runs instead).
+    void explainWhenDisabled(QAction* action);
 
     // Windows that edit rows: the flag behind the "編集中" status text.
     void setEditing(bool editing) { m_editing = editing; }
@@ -120,6 +133,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A window that is editing asks before it closes (F12, the frame's button):
+    // one habitual key press must not drop a slip. "編集取消" is the explicit
+    // discard and does not ask.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     bool handleEnter(QObject* watched, QKeyEvent* event);
@@ -127,6 +144,7 @@ private:
     QWidget* m_body = nullptr;
     QStatusBar* m_statusBar = nullptr;
     QLabel* m_statusPanel = nullptr;
+    QLabel* m_hintPanel = nullptr;
     bool m_editing = false;
     bool m_enterAsTab = true;
     bool m_escapeCloses = false;

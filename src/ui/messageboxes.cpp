@@ -30,6 +30,13 @@ bool confirmDelete(QWidget* parent)
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool confirmCloseWhileEditing(QWidget* parent)
+{
+    return show(parent, QMessageBox::Question, QStringLiteral("確認"),
+                QString::fromUtf16(CloseWhileEditingQuestion), QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::No) == QMessageBox::Yes;
+}
+
 void warning(QWidget* parent, const QString& text)
 {
     show(parent, QMessageBox::Warning, QStringLiteral("警告"), text, QMessageBox::Ok, QMessageBox::Ok);

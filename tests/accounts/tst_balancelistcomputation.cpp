@@ -126,6 +126,12 @@ void TestBalanceListComputation::sums()
     QCOMPARE(amountsOf(ds, "NONE"), expect(0, 0, 0, 0, 0));
     QCOMPARE(amountsOf(ds, "OLD"), expect(50000, 0, 0, 0, 0));
     QCOMPARE(amountsOf(ds, "MIX"), expect(70000, 20000, 10000, 8000, 30000));
+    // The 合計 row: every money column summed over the three partners.
+    QList<Money> totals;
+    for (const auto& [column, sum] : list.totals())
+        totals << sum;
+    QCOMPARE(totals, expect(120000, 20000, 10000, 8000, 30000));
+    QCOMPARE(list.totals().back().first, QStringLiteral("残高"));
     const QString codeColumn = s.names->side->codeColumn;
     QVERIFY(ds.findFirst([&codeColumn](const RowRef& r) { return r.field(codeColumn).asText() == "OLD"; }));
     QCOMPARE(ds.field(s.names->side->nameColumn).asText(), QStringLiteral("前期のみ"));

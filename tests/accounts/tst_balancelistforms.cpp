@@ -10,11 +10,13 @@
 
 #include "accountspayablelistform.h"
 #include "accountsreceivablelistform.h"
+#include "balancelistrptform.h"
 #include "connection.h"
 #include "datepicker.h"
 #include "dbcodeedit.h"
 #include "dbgrid.h"
 #include "dbtext.h"
+#include "gridtotalsrow.h"
 #include "ledgercustomerform.h"
 #include "ledgersupplierform.h"
 #include "modaldriver.h"
@@ -175,6 +177,25 @@ void TestBalanceListForms::headerSorting()
     QCOMPARE(printed->previews, 1);
     QCOMPARE(textsTagged(printed->document, namesOf(side).side->codeColumn), (QStringList{"C3", "B2", "A1"}));
     QCOMPARE(textsTagged(printed->document, "残高"), (QStringList{"¥500", "¥9,000", "¥5,000"}));
+
+    // The 合計 row stays under the list whatever the order, on screen and on paper.
+    QCOMPARE(w->ListDataSet().count(), 3);
+    const DatasetModel* model = w->GridList->datasetModel();
+    QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf(namesOf(side).side->nameColumn)),
+             QStringLiteral("合計"));
+    QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf("繰越残高")), QStringLiteral("¥12,000"));
+    QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf(namesOf(side).periodMoney)),
+             QStringLiteral("¥6,500"));
+    QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf("残高")), QStringLiteral("¥14,500"));
+    QCOMPARE(w->TotalsRow->columnWidth(model->modelColumnOf("残高")),
+             w->GridList->columnWidth(model->modelColumnOf("残高")));
+    QCOMPARE(textsTagged(printed->document, BalanceListRptForm::totalName("残高")), QStringList{"¥14,500"});
+    QCOMPARE(textsTagged(printed->document, BalanceListRptForm::totalName(namesOf(side).periodCash)),
+             QStringList{"¥0"});
+    int summaries = 0;
+    for (const PlacedBand& band : printed->document.pages.back().bands)
+        summaries += band.kind == BandKind::Summary ? 1 : 0;
+    QCOMPARE(summaries, 1);
 }
 
 void TestBalanceListForms::printTakesTheLastDisplay()

@@ -4,6 +4,7 @@
 int runMainFormTests(int argc, char** argv);
 int runAboutDialogTests(int argc, char** argv);
 int runBookStartTests(int argc, char** argv);
+int runQtTranslationTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -13,5 +14,7 @@ int main(int argc, char** argv)
     failed += runMainFormTests(argc, argv);
     failed += runAboutDialogTests(argc, argv);
     failed += runBookStartTests(argc, argv);
+    // Last: the translation stays installed in the process.
+    failed += runQtTranslationTests(argc, argv);
     return failed;
 }

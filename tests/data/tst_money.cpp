@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include <limits>
+#include <stdexcept>
 
 #include "formats.h"
 #include "money.h"
@@ -27,6 +28,9 @@ private slots:
     void displayTexts_data();
     void displayTexts();
     void dates();
+    void typedDates_data();
+    void typedDates();
+    void postalCodes();
 };
 
 void TestMoney::parse_data()
@@ -249,5 +253,38 @@ void TestMoney::dates()
     QCOMPARE(Formats::displayStoredDate(QStringLiteral("2024-12-31 23:59:59")), QStringLiteral("2024/12/31"));
 }
 
+void TestMoney::typedDates_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("expected");  // invalid: refused
+    QTest::newRow("compact") << "20261120" << QDate(2026, 11, 20);
+    QTest::newRow("slashes") << "2026/11/20" << QDate(2026, 11, 20);
+    QTest::newRow("hyphens, short") << "2026-1-5" << QDate(2026, 1, 5);
+    QTest::newRow("this year") << "11/20" << QDate(2025, 11, 20);
+    QTest::newRow("full-width") << "２０２６／１１／２０" << QDate(2026, 11, 20);
+    QTest::newRow("no such day") << "2026/02/30" << QDate();
+    QTest::newRow("mixed separators") << "2026/11-20" << QDate();
+    QTest::newRow("words") << "tomorrow" << QDate();
+    QTest::newRow("empty") << "" << QDate();
+}
+
+void TestMoney::typedDates()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, expected);
+    QCOMPARE(Formats::parseTypedDate(typed, QDate(2025, 6, 1)), expected);
+}
+
+void TestMoney::postalCodes()
+{
+    QCOMPARE(Formats::postalCodeText(QVariant(qlonglong(600001))), QStringLiteral("0600001"));
+    QCOMPARE(Formats::postalCodeText(QVariant(qlonglong(1500001))), QStringLiteral("1500001"));
+    QCOMPARE(Formats::postalCodeText(QVariant()), QString());
+    for (const char* typed : {"0600001", "060-0001", "０６０－０００１", " 060ー0001 "})
+        QCOMPARE(Formats::parsePostalCode(QString::fromUtf8(typed)), QVariant(qlonglong(600001)));
+    QVERIFY(Formats::parsePostalCode(QString()).isNull());
+    for (const char* refused : {"600001", "06000011", "060-00-01", "abc", "0600001.0"})
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, Formats::parsePostalCode(QString::fromUtf8(refused)));
+}
 QTEST_APPLESS_MAIN(TestMoney)
 #include "tst_money.moc"

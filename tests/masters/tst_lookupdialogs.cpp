@@ -348,7 +348,8 @@ private slots:
         QTest::addColumn<QString>("selected");
         QTest::newRow("OK takes the current row") << "ok" << int(QDialog::Accepted) << "K02";
         QTest::newRow("double-click takes that row") << "double-click" << int(QDialog::Accepted) << "K03";
-        QTest::newRow("Enter in the grid, then on OK") << "enter" << int(QDialog::Accepted) << "K02";
+        QTest::newRow("Enter in the grid takes the row") << "enter" << int(QDialog::Accepted) << "K02";
+        QTest::newRow("keypad Enter alike") << "keypad enter" << int(QDialog::Accepted) << "K02";
         QTest::newRow("キャンセル") << "cancel" << int(QDialog::Rejected) << "";
         QTest::newRow("Escape") << "escape" << int(QDialog::Rejected) << "";
     }
@@ -375,7 +376,8 @@ private slots:
                 QTest::mouseDClick(dlg.GridResult->viewport(), Qt::LeftButton, {}, cell.center());
             } else if (how == "enter") {
                 QTest::keyClick(dlg.GridResult, Qt::Key_Return);
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            } else if (how == "keypad enter") {
+                QTest::keyClick(dlg.GridResult, Qt::Key_Enter, Qt::KeypadModifier);
             } else if (how == "cancel") {
                 QTest::mouseClick(dlg.ButtonCancel, Qt::LeftButton);
             } else {

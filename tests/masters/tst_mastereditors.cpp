@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include "inputitemcategoform.h"
 #include "inputitemform.h"
 #include "inputsupplierform.h"
+#include "messageboxes.h"
 #include "modaldriver.h"
 #include "refusal.h"
 #include "testdb.h"
@@ -162,6 +164,17 @@ private:
             QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
         }
     }
+    // Fills what a new row needs before it is written: the name, and an item's category.
+    void fillRequired()
+    {
+        nameField()->setFocus();
+        if (nameField()->text().isEmpty())
+            typeCommitted(nameField(), "新規");
+        if (auto* category = qobject_cast<DbPickList*>(m_w->fieldFor("商品分類コード"))) {
+            category->setFocus();
+            QTest::keyClick(category, Qt::Key_Down);
+        }
+    }
     void press(Qt::Key key)
     {
         reactivate();
@@ -243,6 +256,7 @@ private slots:
         } else if (transition == "editing: save new row") {
             leaveCode(*m_w, "N1");
             typeCommitted(nameField(), "新規");
+            fillRequired();
             press(Qt::Key_F11);
             QCOMPARE(stateOf(*m_w), QString("Empty"));
             QCOMPARE(m_w->EditCode->text(), QString());
@@ -259,6 +273,7 @@ private slots:
         } else if (transition == "editing: save fails") {
             leaveCode(*m_w, "N1");
             QTest::keyClicks(nameField(), "Mine");
+            fillRequired();
             // Another user stores the same code first.
             m_db->exec(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES ('N1', 'Theirs')")
                            .arg(m_member.table, m_member.codeColumn, m_member.nameColumn));
@@ -318,6 +333,21 @@ private slots:
             if (transition.startsWith("editing")) {
                 leaveCode(*m_w, "N1");
                 QTest::keyClicks(nameField(), "Unsaved");
+                // Unsaved data: the question, No the default; No keeps the row.
+                auto box = answerNextBox(QMessageBox::No);
+                press(Qt::Key_F12);
+                QTRY_VERIFY(box->seen);
+                QCOMPARE(box->text, QString("編集中のデータは保存されていません。閉じてもよいですか？"));
+                QCOMPARE(box->defaultButton, QMessageBox::No);
+                QVERIFY(m_w->isVisible());
+                QCOMPARE(stateOf(*m_w), QString("Editing"));
+                QCOMPARE(nameField()->text(), QString("Unsaved"));
+                box = answerNextBox(QMessageBox::Yes);
+                press(Qt::Key_F12);
+                QTRY_VERIFY(box->seen);
+                QVERIFY(!m_w->isVisible());
+                QCOMPARE(stored(), before);
+                return;
             }
             ModalDriver watch;  // no box may come up
             press(Qt::Key_F12);
@@ -358,9 +388,10 @@ private slots:
         if (!taxClass.isEmpty())
             QCOMPARE(qobject_cast<DbPickList*>(m_w->fieldFor("税区分コード"))->currentText(),
                      QString("01 課税"));
+        fillRequired();
         press(Qt::Key_F11);
         QVERIFY(stored(taxClass.isEmpty() ? m_member.nameColumn : QString("税区分コード"))
-                    .contains("N1|" + (taxClass.isEmpty() ? QString("-") : taxClass)));
+                    .contains("N1|" + (taxClass.isEmpty() ? QString("新規") : taxClass)));
     }
 
     void codeIsStoredAsTyped()
@@ -369,8 +400,9 @@ private slots:
         leaveCode(*m_w, "e1 ");  // not E1: no case change, no trimming
         QCOMPARE(stateOf(*m_w), QString("Editing"));
         QCOMPARE(m_w->EditCode->text(), QString("e1 "));
+        fillRequired();
         press(Qt::Key_F11);
-        QVERIFY(stored().contains("e1 |-"));
+        QVERIFY(stored().contains("e1 |新規"));
     }
 
     // The focus cannot leave an empty code field; closing still works.
@@ -484,6 +516,8 @@ private slots:
         QVERIFY(open(which));
         const QStringList before = stored();
         leaveCode(*m_w, "N1");
+        if (which == "item")
+            fillRequired();
         auto* field = qobject_cast<QLineEdit*>(m_w->fieldFor(column));
         field->setFocus();
         QTest::keyClicks(field, QString(width + 1, u'x'));
@@ -597,6 +631,7 @@ private slots:
         field->setFocus();
         QTest::keyClicks(field, QString(width + 3, u'y'));
         QCOMPARE(field->text().size(), width);
+        fillRequired();
         press(Qt::Key_F11);
         QCOMPARE(stateOf(*m_w), QString("Empty"));
         QCOMPARE(stored(QString("length(\"%1\")").arg(column)).last(), QString("N1|%1").arg(width));
@@ -629,11 +664,26 @@ private slots:
                                      << "1500001"
                                      << "1500001"
                                      << "1500001";
-        QTest::newRow("postal code loses its leading zero") << "supplier"
+        QTest::newRow("postal code keeps its leading zero") << "supplier"
                                                             << "郵便番号"
-                                                            << "0123456"
-                                                            << "123456"
-                                                            << "123456";
+                                                            << "0600001"
+                                                            << "600001"
+                                                            << "0600001";
+        QTest::newRow("postal code with a hyphen") << "customer"
+                                                   << "郵便番号"
+                                                   << "060-0001"
+                                                   << "600001"
+                                                   << "0600001";
+        QTest::newRow("postal code full-width") << "supplier"
+                                                << "郵便番号"
+                                                << "１５０－０００１"
+                                                << "1500001"
+                                                << "1500001";
+        QTest::newRow("postal code of six digits") << "customer"
+                                                   << "郵便番号"
+                                                   << "600001"
+                                                   << ""
+                                                   << "";
         QTest::newRow("postal code of eight digits") << "customer"
                                                      << "郵便番号"
                                                      << "12345678"
@@ -657,10 +707,16 @@ private slots:
         QFETCH(QString, shown);
         QVERIFY(open(which));
         leaveCode(*m_w, "N1");
+        fillRequired();
         auto* field = qobject_cast<DbNumberEdit*>(m_w->fieldFor(column));
         QVERIFY(field);
+        QCOMPARE(field->alignment() & Qt::AlignHorizontal_Mask,
+                 column == "郵便番号" ? Qt::AlignLeft : Qt::AlignRight);
         field->setFocus();
-        QTest::keyClicks(field, typed);
+        if (typed.front().unicode() < 0x80)
+            QTest::keyClicks(field, typed);
+        else
+            typeCommitted(field, typed);  // full-width, as an input method delivers it
         const bool refused = stored.isEmpty();
         std::shared_ptr<SeenBox> box;
         if (refused)
@@ -712,6 +768,23 @@ private slots:
         press(Qt::Key_Tab);
         press(Qt::Key_F11);
         QCOMPARE(stored("単位").at(0), QString("E1|ダース"));
+
+        // Enter in the open drop-down takes the entry and moves on: the next
+        // typing lands in the price.
+        leaveCode(*m_w, "E1");
+        unit->setFocus();
+        press(Qt::Key_F4);
+        QAbstractItemView* popup = unit->completer()->popup();
+        QTRY_VERIFY(popup->isVisible());
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(unit->text(), QString("本"));
+        QCOMPARE(focusName(), QString("Field単価"));
+        QTest::keyClicks(QApplication::focusWidget(), "120");
+        press(Qt::Key_F11);
+        QCOMPARE(stored("単位, 単価").at(0), QString("E1|本|1200000"));
     }
 
     void closingDay()
@@ -727,26 +800,124 @@ private slots:
         QCOMPARE(closing->currentText(), QString("月末"));
         leaveCode(*m_w, "N1");
         QCOMPARE(closing->currentIndex(), -1);
+        fillRequired();
         closing->setFocus();
         QTest::keyClick(closing, Qt::Key_End);
         press(Qt::Key_F11);
         QCOMPARE(stored("締日").last(), QString("N1|32"));
     }
 
-    // Slips keep a deleted customer's code; the views show them without a name.
-    void deletingACustomerThatSlipsReferTo()
+    // A record that slips or items name stays, with a message; once nothing
+    // names it, it can be deleted.
+    void deletingAReferencedRecordIsRefused_data()
     {
-        QVERIFY(open("customer"));
-        m_db->exec(
-            "INSERT INTO t_売上 (伝票番号, 売上年月日, 売上区分コード, 顧客コード) VALUES (1, '2024-05-01', "
-            "'10', 'E1')");
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("message");
+        const QString sale =
+            "INSERT INTO t_売上 (伝票番号, 売上年月日, 売上区分コード, 顧客コード, 担当者コード) "
+            "VALUES (1, '2024-05-01', '10', 'C1', 'S1');";
+        QTest::newRow("customer by a sale")
+            << "customer" << sale << "この顧客は伝票で使われているため削除できません。";
+        QTest::newRow("customer by a receipt") << "customer"
+                                               << "INSERT INTO t_入金 (伝票番号, 顧客コード) VALUES (1, 'E1')"
+                                               << "この顧客は伝票で使われているため削除できません。";
+        QTest::newRow("supplier by a payment")
+            << "supplier"
+            << "INSERT INTO t_支払 (伝票番号, 仕入先コード) VALUES (1, 'E1')"
+            << "この仕入先は伝票で使われているため削除できません。";
+        QTest::newRow("item by a purchase line")
+            << "item"
+            << "INSERT INTO t_仕入 (伝票番号) VALUES (1);"
+               "INSERT INTO t_仕入明細 (伝票番号, 明細番号, 商品コード) VALUES (1, 1, 'E1')"
+            << "この商品は伝票で使われているため削除できません。";
+        QTest::newRow("category by an item")
+            << "category"
+            << "INSERT INTO m_商品 (商品コード, 商品分類コード) VALUES ('I1', 'E1')"
+            << "この商品分類は商品台帳で使われているため削除できません。";
+        QTest::newRow("staff by a sale") << "employee" << QString(sale).replace("'S1'", "'E1'")
+                                         << "この担当者は伝票で使われているため削除できません。";
+    }
+    void deletingAReferencedRecordIsRefused()
+    {
+        QFETCH(QString, which);
+        QFETCH(QString, reference);
+        QFETCH(QString, message);
+        QVERIFY(open(which));
+        m_db->exec(QString(reference).replace("'C1'", "'E1'"));
         leaveCode(*m_w, "E1");
-        auto box = answerNextBox(QMessageBox::Yes);
+        QCOMPARE(stateOf(*m_w), QString("Viewing"));
+        auto box = answerNextBox(QMessageBox::Ok);
         press(Qt::Key_F9);
         QTRY_VERIFY(box->seen);
+        QCOMPARE(box->text, message);
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QCOMPARE(stateOf(*m_w), QString("Viewing"));
+        QCOMPARE(stored(), (QStringList{"E1|既存一", "E2|既存二"}));
+
+        // E2 is named by nothing.
+        leaveCode(*m_w, "E2");
+        box = answerNextBox(QMessageBox::Yes);
+        press(Qt::Key_F9);
+        QTRY_VERIFY(box->seen);
+        QCOMPARE(box->text, QString::fromUtf16(MessageBoxes::DeleteQuestion));
+        QCOMPARE(stored(), QStringList{"E1|既存一"});
+    }
+
+    // A required field left empty is named before anything is written; the
+    // row stays in editing with the focus in that field.
+    void requiredFieldsAreCheckedBeforeWriting_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("item name") << "item"
+                                   << "商品名"
+                                   << "商品名が入力されていません。";
+        QTest::newRow("customer name") << "customer"
+                                       << "顧客名"
+                                       << "顧客名が入力されていません。";
+        QTest::newRow("supplier name") << "supplier"
+                                       << "仕入先名"
+                                       << "仕入先名が入力されていません。";
+        QTest::newRow("staff name") << "employee"
+                                    << "担当者名"
+                                    << "担当者名が入力されていません。";
+    }
+    void requiredFieldsAreCheckedBeforeWriting()
+    {
+        QFETCH(QString, which);
+        QFETCH(QString, column);
+        QFETCH(QString, message);
+        QVERIFY(open(which));
+        const QStringList before = stored();
+        leaveCode(*m_w, "N1");
+        QTest::keyClicks(QApplication::focusWidget(), " ");  // a blank is no name
+        auto box = answerNextBox(QMessageBox::Ok);
+        press(Qt::Key_F11);
+        QTRY_VERIFY(box->seen);
+        QCOMPARE(box->text, message);
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QCOMPARE(stateOf(*m_w), QString("Editing"));
+        QCOMPARE(stored(), before);
+        reactivate();
+        QCOMPARE(focusName(), "Field" + column);
+        typeCommitted(QApplication::focusWidget(), "新規");
+        if (which == "item") {
+            // The category too.
+            box = answerNextBox(QMessageBox::Ok);
+            press(Qt::Key_F11);
+            QTRY_VERIFY(box->seen);
+            QCOMPARE(box->text, QString("分類が入力されていません。"));
+            reactivate();
+            QCOMPARE(focusName(), QString("Field商品分類コード"));
+            auto* category = qobject_cast<DbPickList*>(m_w->fieldFor("商品分類コード"));
+            QTest::keyClick(category, Qt::Key_Down);
+        }
+        press(Qt::Key_F11);
         QCOMPARE(stateOf(*m_w), QString("Empty"));
-        QCOMPARE(rowsOf(m_db->path(), "SELECT 伝票番号, 顧客コード, 顧客名 FROM v_売上"),
-                 QStringList{"1|E1|-"});
+        QCOMPARE(stored().size(), before.size() + 1);
+        QCOMPARE(stored().last(), QString("N1|新規 "));  // typed before the blank
     }
 
     void layout_data()
@@ -812,7 +983,7 @@ private slots:
         for (QPushButton* button : m_w->findChildren<QPushButton*>())
             if (button->objectName().startsWith("Button"))
                 bar << button->text();
-        QCOMPARE(bar, QStringList({"削除", "編集取消", "登録", "閉じる"}));
+        QCOMPARE(bar, QStringList({"F9 削除", "F10 編集取消", "F11 登録", "F12 閉じる"}));
         QCOMPARE(m_w->ActionDelete->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(m_w->ActionCancel->shortcut(), QKeySequence(Qt::Key_F10));
         QCOMPARE(m_w->ActionPost->shortcut(), QKeySequence(Qt::Key_F11));

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QTest>
 
+#include "boxanswer.h"
 #include "dataset.h"
 #include "dbcodeedit.h"
 #include "mainform.h"
@@ -36,7 +37,8 @@ private slots:
                                << "担当者台帳";
     }
 
-    // Opened owned by the main window, centred on it, with data; F12 closes it.
+    // Opened owned by the main window, centred on it, with data; F12 closes it
+    // (after asking, as a new record is being edited).
     void launcherOpensTheEditors()
     {
         QFETCH(QString, action);
@@ -68,8 +70,12 @@ private slots:
             }
             QTest::keyClick(modal, Qt::Key_F12);
         });
+        // The new record is unsaved: closing asks first (answered from a timer of
+        // its own, as the driver's step is still running).
+        auto box = answerNextBox(QMessageBox::Yes);
         form.action(action)->trigger();
         QVERIFY(driver.finished());
+        QVERIFY(box->seen);
         QCOMPARE(driver.seen, QStringList{windowClass});
         QCOMPARE(seenCaption, caption);
         QVERIFY(owned);

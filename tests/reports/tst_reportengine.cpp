@@ -17,6 +17,7 @@ private slots:
     void cleanup() { m_fx.reset(); }
     void pagination_data();
     void pagination();
+    void summaryFollowsTheLastDetail();
     void newPageBeforeEachDetail_data();
     void newPageBeforeEachDetail();
     void subDetails_data();
@@ -74,6 +75,9 @@ QString bandOrder(const ReportDocument& document)
                 case BandKind::SubDetail:
                     bands << QStringLiteral("S%1.%2").arg(band.row).arg(band.subRow);
                     break;
+                case BandKind::Summary:
+                    bands << "Σ";
+                    break;
                 case BandKind::PageFooter:
                     bands << "F";
                     break;
@@ -95,6 +99,20 @@ std::unique_ptr<Dataset> TestReportEngine::numbers(int count)
     ds->setParam("count", count);
     ds->open();
     return ds;
+}
+
+// The totals print once, after the last row; a full page moves them to the next.
+void TestReportEngine::summaryFollowsTheLastDetail()
+{
+    for (const int rows : {0, 2, 25}) {
+        auto ds = numbers(rows);
+        ReportLayout layout = pagedLayout(0);
+        layout.addBand(BandKind::Summary, 10).add(ReportItem::fixedText({0, 0, 50, 5}, "SUM", Qt::AlignLeft));
+        Report report(layout);
+        report.bindDataset("Rows", *ds);
+        const QString order = bandOrder(report.paginate());
+        QVERIFY2(order.endsWith(rows == 0 ? "T H" : rows == 2 ? "D1 Σ" : "D24|H Σ"), qPrintable(order));
+    }
 }
 
 void TestReportEngine::pagination_data()

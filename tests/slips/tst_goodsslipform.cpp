@@ -4,6 +4,7 @@
 // two windows on one number.
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -14,6 +15,7 @@
 #include "dbgrid.h"
 #include "dbpicklist.h"
 #include "dbtext.h"
+#include "findcustomerdlg.h"
 #include "finditemdlg.h"
 #include "findslipdlg.h"
 #include "goodsslipform.h"
@@ -47,7 +49,9 @@ private slots:
     void enterInAnEmptyFieldStartsTheNextSlip_data();
     void enterInAnEmptyFieldStartsTheNextSlip();
     void aTypedNumberDoesNotMoveTheNextNumber();
+    void aSecondNewSlipTakesATypedDate();
     void saveConditions();
+    void aRefusedSaveSaysWhy();
     void categoryCheckFocusesTheLine();
     void choosingAnItemResetsQuantityAndPrice_data();
     void choosingAnItemResetsQuantityAndPrice();
@@ -212,6 +216,61 @@ void TestGoodsSlipForm::enterInAnEmptyFieldStartsTheNextSlip()
     QCOMPARE(headers(table).size(), saved);  // nothing written yet
 }
 
+// After a saved slip, the date of the next new one is typed over as a whole.
+void TestGoodsSlipForm::aSecondNewSlipTakesATypedDate()
+{
+    GoodsSlipForm* w = open();
+    for (const QString& typed : {QStringLiteral("20261120"), QStringLiteral("2026/11/21")}) {
+        newSlip(w);
+        QVERIFY(w->dateEdit->hasFocus());
+        typeKeys(typed);
+        pressKey(Qt::Key_Return);
+        QVERIFY(!w->dateEdit->hasFocus());
+        enterPartner(w, "C1");
+        addLine(w, "A1");
+        pressAction(w, Qt::Key_F11);
+        QVERIFY(!w->isEditing());
+    }
+    QCOMPARE(rowsOf(m_db->path(), "SELECT 伝票番号, 売上年月日, 顧客コード FROM t_売上 ORDER BY 1"),
+             QStringList({"1|2026-11-20|C1", "2|2026-11-21|C1"}));
+}
+
+// While "登録" is disabled the status bar names the first unmet condition, and
+// F11 shows it in a message box.
+void TestGoodsSlipForm::aRefusedSaveSaysWhy()
+{
+    GoodsSlipForm* w = open();
+    newSlip(w);
+    enterPartner(w, "ZZZ");
+    w->idleRefresh();
+    QVERIFY(!enabled(w->ActionCommit));
+    QCOMPARE(w->statusHint(), QStringLiteral("顧客コードが登録されていません。"));
+    {
+        ModalDriver driver;
+        driver.answer(QMessageBox::Ok);
+        pressAction(w, Qt::Key_F11);
+        QTRY_VERIFY(driver.finished());
+        QCOMPARE(driver.boxes.size(), 1);
+        QCOMPARE(driver.boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(driver.boxes[0].text, QStringLiteral("顧客コードが登録されていません。"));
+    }
+    enterPartner(w, "C1");
+    w->idleRefresh();
+    QCOMPARE(w->statusHint(), QStringLiteral("明細が入力されていません。"));
+    QApplication::setActiveWindow(w);
+    w->DetailGrid->setFocus(Qt::TabFocusReason);
+    typeKeys("A1");
+    w->idleRefresh();
+    QCOMPARE(w->statusHint(), SlipEditor::LineBeingEnteredText);
+    QVERIFY(!enabled(w->ActionCommit));
+    pressKey(Qt::Key_Return);
+    w->idleRefresh();
+    QCOMPARE(w->statusHint(), QString());
+    QVERIFY(enabled(w->ActionCommit));
+    pressAction(w, Qt::Key_F11);
+    QCOMPARE(headers().size(), 1);
+}
+
 void TestGoodsSlipForm::aTypedNumberDoesNotMoveTheNextNumber()
 {
     m_db->exec(
@@ -284,8 +343,17 @@ void TestGoodsSlipForm::saveConditions()
     QVERIFY(w->editor().DetailDataSet.isEditing());
     w->idleRefresh();
     QVERIFY(!enabled(w->ActionCommit));
-    pressAction(w, Qt::Key_F11);  // does nothing
+    {
+        // F11 saves nothing and says why.
+        ModalDriver driver;
+        driver.answer(QMessageBox::Ok);
+        pressAction(w, Qt::Key_F11);
+        QTRY_VERIFY(driver.finished());
+        QCOMPARE(driver.boxes[0].text, SlipEditor::LineBeingEnteredText);
+    }
     QVERIFY(headers().isEmpty());
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
     pressKey(Qt::Key_Return);
     w->idleRefresh();
     QVERIFY(enabled(w->ActionCommit));
@@ -581,20 +649,48 @@ void TestGoodsSlipForm::cancelAndCloseWriteNothing()
     QCOMPARE(w->partnerEdit->text(), QStringLiteral("C1"));
     QCOMPARE(w->editor().DetailDataSet.count(), 3);
 
-    // Closing drops the changes and the new slip without a question.
+    // F12 while editing asks, No being the default: No keeps the slip in the
+    // window, Yes drops it. A window that is not editing closes without a word.
     enterPartner(w, "C2");
     GoodsSlipForm* other = open();
     newSlip(other, "77");
     addLine(other, "A1");
-    ModalDriver driver;  // any question would be a modal window
-    pressAction(other, Qt::Key_F12);
+    {
+        ModalDriver driver;
+        driver.answer(QMessageBox::No);
+        pressAction(other, Qt::Key_F12);
+        QTRY_VERIFY(driver.finished());
+        QCOMPARE(driver.boxes.size(), 1);
+        QCOMPARE(driver.boxes[0].text,
+                 QStringLiteral("編集中のデータは保存されていません。閉じてもよいですか？"));
+        QCOMPARE(driver.boxes[0].defaultButton, QMessageBox::No);
+    }
+    QVERIFY(other->isVisible());
+    QVERIFY(other->isEditing());
+    QCOMPARE(other->editor().DetailDataSet.count(), 1);
+    {
+        ModalDriver driver;
+        driver.answer(QMessageBox::Yes);
+        pressAction(other, Qt::Key_F12);
+        QTRY_VERIFY(driver.finished());
+    }
     QVERIFY(!other->isVisible());
     QVERIFY(showActive(w));
-    pressAction(w, Qt::Key_F12);
+    {
+        ModalDriver driver;
+        driver.answer(QMessageBox::Yes);
+        pressAction(w, Qt::Key_F12);
+        QTRY_VERIFY(driver.finished());
+    }
     QVERIFY(!w->isVisible());
-    QVERIFY(driver.seen.isEmpty());
     QCOMPARE(lines(), before);
     QCOMPARE(headers(), headersBefore);
+
+    GoodsSlipForm* idle = open();
+    ModalDriver driver;  // any question would be a modal window
+    pressAction(idle, Qt::Key_F12);
+    QVERIFY(!idle->isVisible());
+    QVERIFY(driver.seen.isEmpty());
 }
 
 void TestGoodsSlipForm::deleteRemovesTheSlipAndItsLines()
@@ -823,6 +919,28 @@ void TestGoodsSlipForm::lookupDialogs()
     pressKey(Qt::Key_F4);
     QVERIFY(driver.finished());
     QCOMPARE(w->partnerEdit->text(), QString());
+
+    // A customer picked has the effect of the code typed and the field left,
+    // also when the window is not active again yet as the dialog closes.
+    driver.then([](QWidget* modal) {
+        if (auto* dlg = qobject_cast<TFindCustomerDlg*>(modal)) {
+            dlg->EditCode->setText(QStringLiteral("C1"));
+            QTest::mouseClick(dlg->ButtonFind, Qt::LeftButton);
+            dlg->idleRefresh();
+            QApplication::setActiveWindow(nullptr);
+            dlg->ButtonOK->click();
+        }
+    });
+    QApplication::setActiveWindow(w);
+    w->partnerEdit->setFocus(Qt::TabFocusReason);
+    pressKey(Qt::Key_F4);
+    QVERIFY(driver.finished());
+    QCOMPARE(w->partnerEdit->text(), QStringLiteral("C1"));
+    QCOMPARE(w->partnerName->text(), QStringLiteral("山田商店"));
+    QCOMPARE(w->editor().HeaderDataSet.field("顧客コード").asText(), QStringLiteral("C1"));
+    // The partner conditions are met: only the line picked above still waits.
+    w->idleRefresh();
+    QCOMPARE(w->statusHint(), SlipEditor::LineBeingEnteredText);
 }
 
 QTEST_MAIN(TestGoodsSlipForm)

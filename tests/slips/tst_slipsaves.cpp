@@ -63,8 +63,8 @@ void TestSlipSaves::partnerTypedAndSavedInsideTheField_data()
 }
 
 // A registered customer, a line, then "ZZZ" typed over the code and F11
-// pressed twice without leaving the field: nothing is saved, and the name box
-// shows that the code is unknown.
+// pressed twice without leaving the field: nothing is saved, a message says
+// why, and the name box shows that the code is unknown.
 void TestSlipSaves::partnerTypedAndSavedInsideTheField()
 {
     QFETCH(bool, sales);
@@ -90,10 +90,16 @@ void TestSlipSaves::partnerTypedAndSavedInsideTheField()
     w->partnerEdit->setFocus(Qt::TabFocusReason);
     w->partnerEdit->selectAll();
     typeKeys("ZZZ");
+    ModalDriver driver;  // each F11 says why nothing is saved
+    driver.answer(QMessageBox::Ok).answer(QMessageBox::Ok);
     for (int i = 0; i < 2; ++i) {
         w->idleRefresh();
         pressKey(Qt::Key_F11);
+        QApplication::setActiveWindow(w);
     }
+    QTRY_VERIFY(driver.finished());
+    QCOMPARE(driver.boxes.size(), 2);
+    QCOMPARE(driver.boxes[1].text, QStringLiteral("顧客コードが登録されていません。"));
     QVERIFY(w->partnerEdit->hasFocus());
     QCOMPARE(w->partnerName->text(), QString());
     w->idleRefresh();

@@ -90,7 +90,7 @@ private slots:
         w.idleRefresh();
         QVERIFY(!w.ActionPost->isEnabled());
         QVERIFY(!w.ButtonPost->isEnabled());
-        QCOMPARE(w.ButtonPost->text(), QString("登録"));
+        QCOMPARE(w.ButtonPost->text(), QString("F11 登録"));  // the key before the caption
         w.ButtonPost->click();
         QCOMPARE(w.posts, 0);
         w.canPost = true;

@@ -20,6 +20,7 @@
 #include "dbpicklist.h"
 #include "dbtext.h"
 #include "fieldlink.h"
+#include "formats.h"
 #include "functionwindow.h"
 #include "testdb.h"
 #include "widgettesthelp.h"
@@ -81,6 +82,8 @@ private slots:
     void pickListWithFixedEntries();
     void dateFieldStoresTheTypedDate();
     void emptyDateFieldStaysEmptyUnlessChosen();
+    void dateFieldTakesTypedDates_data();
+    void dateFieldTakesTypedDates();
     void datePickerAlwaysHoldsADate();
     void readOnlyText_data();
     void readOnlyText();
@@ -609,6 +612,61 @@ void TestWidgets::emptyDateFieldStaysEmptyUnlessChosen()
     date->setFocus(Qt::TabFocusReason);
     QTest::keyClick(date, Qt::Key_Return);
     QCOMPARE(sales.field("売上年月日").asDate(), QDate::currentDate());
+}
+
+void TestWidgets::dateFieldTakesTypedDates_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("inputMethod");
+    QTest::addColumn<QDate>("stored");  // invalid: refused, the old date kept
+    QTest::addColumn<Qt::Key>("leave");
+    QTest::newRow("compact") << "20261120" << false << QDate(2026, 11, 20) << Qt::Key_Tab;
+    QTest::newRow("slashes, Enter") << "2026/11/20" << false << QDate(2026, 11, 20) << Qt::Key_Return;
+    QTest::newRow("hyphens, keypad Enter") << "2026-11-20" << false << QDate(2026, 11, 20) << Qt::Key_Enter;
+    QTest::newRow("this year") << "11/20" << false << QDate(QDate::currentDate().year(), 11, 20)
+                               << Qt::Key_Tab;
+    QTest::newRow("full-width") << "２０２６／１１／２０" << true << QDate(2026, 11, 20) << Qt::Key_Tab;
+    QTest::newRow("no such day") << "2026/02/30" << false << QDate() << Qt::Key_Tab;
+    QTest::newRow("no date") << "11/20/2026x" << false << QDate() << Qt::Key_Return;
+}
+
+// Whatever the field showed, entering it selects the whole text and a typed
+// date replaces it; a text that is no date is refused with a message.
+void TestWidgets::dateFieldTakesTypedDates()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, inputMethod);
+    QFETCH(QDate, stored);
+    QFETCH(Qt::Key, leave);
+    Dataset sales(*m_c, "SELECT * FROM t_売上 ORDER BY 伝票番号");
+    sales.setWriteTarget("t_売上", {"伝票番号"}, Dataset::WriteMode::Immediate);
+    Form form;
+    auto* date = form.add(new DbDateEdit);
+    form.finish();
+    date->bind(sales, "売上年月日");
+    sales.open();
+    QVERIFY(showActive(&form));
+    form.other->setFocus(Qt::TabFocusReason);
+    date->setFocus(Qt::TabFocusReason);
+    QCOMPARE(date->findChild<QLineEdit*>()->selectedText(), QStringLiteral("2024/05/01"));
+    std::shared_ptr<SeenBox> box;
+    if (!stored.isValid())
+        box = answerNextBox(QMessageBox::Ok);
+    if (inputMethod)
+        typeCommitted(date, typed);
+    else
+        QTest::keyClicks(date, typed);
+    QCOMPARE(date->text(), typed);
+    QTest::keyClick(date, leave);
+    if (stored.isValid()) {
+        QCOMPARE(sales.field("売上年月日").asDate(), stored);
+        QCOMPARE(date->text(), Formats::displayDate(stored));
+        return;
+    }
+    QTRY_VERIFY(box->seen);
+    QVERIFY2(box->text.contains(typed), qPrintable(box->text));
+    QCOMPARE(sales.field("売上年月日").asDate(), QDate(2024, 5, 1));
+    QCOMPARE(date->text(), QStringLiteral("2024/05/01"));
 }
 
 void TestWidgets::datePickerAlwaysHoldsADate()

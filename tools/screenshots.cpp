@@ -1,0 +1,104 @@
+// Opens the windows a clerk meets first, each at its default size, and saves a
+// picture of each with its window-manager frame: a sales slip in entry, the
+// customer lookup after a search, the customer ledger and the receivable
+// balance list. Run under an X server with a window manager (scripts/screenshots.sh).
+//
+//   corvinta-screenshots <folder holding BaseDB.mdb> <output folder>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include "accountsreceivablelistform.h"
+#include "connection.h"
+#include "datepicker.h"
+#include "dbcodeedit.h"
+#include "dbeditgrid.h"
+#include "findcustomerdlg.h"
+#include "inputsalesform.h"
+#include "ledgercustomerform.h"
+#include "qttranslation.h"
+#include "statement.h"
+#include "uifont.h"
+
+namespace {
+
+QString firstCode(const QString& sql)
+{
+    Connection connection(BuildConnectionString());
+    Statement query(connection, sql);
+    return query.step() ? query.text(0) : QString();
+}
+
+void settle(QWidget* window)
+{
+    window->show();
+    window->activateWindow();
+    (void)QTest::qWaitForWindowExposed(window);
+    QTest::qWait(600);
+}
+
+bool save(QWidget* window, const QString& folder, const QString& name)
+{
+    QTest::qWait(300);
+    const QRect frame = window->frameGeometry();
+    const QPixmap shot = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    return shot.save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    QApplication::setFont(uiFont());
+    installQtTranslation();
+    overrideDatabaseDirectory(QString::fromLocal8Bit(argv[1]));
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    const QString customer = firstCode(QStringLiteral("SELECT 顧客コード FROM m_顧客 ORDER BY 1"));
+    const QString item = firstCode(QStringLiteral("SELECT 商品コード FROM m_商品 ORDER BY 1"));
+    bool ok = true;
+
+    {
+        TInputSalesForm slip(nullptr);
+        settle(&slip);
+        slip.EditCode->setFocus();
+        QTest::keyClick(slip.EditCode, Qt::Key_Return);
+        slip.partnerEdit->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(slip.partnerEdit, customer);
+        QTest::keyClick(slip.partnerEdit, Qt::Key_Tab);
+        for (int line = 0; line < 2; ++line) {
+            slip.DetailGrid->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(QApplication::focusWidget(), item);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTest::keyClicks(QApplication::focusWidget(), "12");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        ok = save(&slip, out, QStringLiteral("sales-slip")) && ok;
+    }
+    {
+        TFindCustomerDlg lookup(nullptr);
+        settle(&lookup);
+        QTest::mouseClick(lookup.ButtonFind, Qt::LeftButton);
+        ok = save(&lookup, out, QStringLiteral("customer-lookup")) && ok;
+    }
+    {
+        TLedgerCustomerForm ledger(nullptr);
+        settle(&ledger);
+        ledger.EditCode->setText(customer);
+        ledger.JvDatePickerEditFrom->setDate(QDate::currentDate().addYears(-1));
+        QTest::mouseClick(ledger.ButtonDisp, Qt::LeftButton);
+        ok = save(&ledger, out, QStringLiteral("customer-ledger")) && ok;
+    }
+    {
+        TAccountsReceivableListForm list(nullptr);
+        settle(&list);
+        QTest::mouseClick(list.ButtonDisp, Qt::LeftButton);
+        ok = save(&list, out, QStringLiteral("receivable-list")) && ok;
+    }
+    return ok ? 0 : 1;
+}
