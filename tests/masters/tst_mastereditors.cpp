@@ -549,6 +549,7 @@ private slots:
         leaveCode(*m_w, "N1");
         nameField()->setFocus();
         QTest::keyClicks(nameField(), "typed");
+        fillRequired();
         m_db->exec("INSERT INTO m_商品 (商品コード, 商品名) VALUES ('N1', 'the other window')");
         auto box = answerNextBox(QMessageBox::Ok);
         press(Qt::Key_F11);
