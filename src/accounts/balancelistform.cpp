@@ -8,8 +8,8 @@
 #include "balancelistrptform.h"
 #include "datepicker.h"
 #include "dbgrid.h"
-#include "periodrow.h"
 #include "gridtotalsrow.h"
+#include "periodrow.h"
 #include "reportpreview.h"
 
 namespace {

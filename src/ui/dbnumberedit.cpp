@@ -8,8 +8,8 @@
 
 #include "calculatorpopup.h"
 #include "fieldlink.h"
-#include "keys.h"
 #include "formats.h"
+#include "keys.h"
 #include "money.h"
 #include "pendinginputguard.h"
 #include "widgeticons.h"
