@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include "partnerside.h"
 #include "statement.h"
 
 namespace MasterReferences {
@@ -21,21 +22,21 @@ struct Referenced {
     QString mastersCaption;   // where the master rows are kept: 商品台帳
 };
 
+// A customer or supplier is referred to by the headers of its side's goods and money slips.
+Referenced partner(const PartnerSide& side)
+{
+    return {side.table,
+            side.label,
+            {{side.goodsTable, side.codeColumn}, {side.moneyTable, side.codeColumn}},
+            {},
+            {}};
+}
+
 const QList<Referenced>& referenced()
 {
     static const QList<Referenced> all{
-        {QStringLiteral("m_顧客"),
-         QStringLiteral("顧客"),
-         {{QStringLiteral("t_売上"), QStringLiteral("顧客コード")},
-          {QStringLiteral("t_入金"), QStringLiteral("顧客コード")}},
-         {},
-         {}},
-        {QStringLiteral("m_仕入先"),
-         QStringLiteral("仕入先"),
-         {{QStringLiteral("t_仕入"), QStringLiteral("仕入先コード")},
-          {QStringLiteral("t_支払"), QStringLiteral("仕入先コード")}},
-         {},
-         {}},
+        partner(PartnerSide::customer()),
+        partner(PartnerSide::supplier()),
         {QStringLiteral("m_商品"),
          QStringLiteral("商品"),
          {{QStringLiteral("t_売上明細"), QStringLiteral("商品コード")},
