@@ -2,6 +2,7 @@
 #include <QTimer>
 
 #include "connection.h"
+#include "focusframestyle.h"
 #include "guardedapplication.h"
 #include "mainform.h"
 #include "qttranslation.h"
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
 {
     GuardedApplication app(argc, argv);
     QApplication::setFont(uiFont());
+    installFocusFrameStyle();
     installQtTranslation();
 
     // Without --database the book is BaseDB.mdb beside the executable.

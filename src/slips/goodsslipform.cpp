@@ -76,6 +76,13 @@ GoodsSlipForm::GoodsSlipForm(QWidget* owner, const SlipKind& kind) : SlipForm(ow
     DetailGrid->setMaxLength(QStringLiteral("商品コード"), 13);
     DetailGrid->setMaxLength(QStringLiteral("商品名"), 50);
     DetailGrid->setMaxLength(QStringLiteral("単位"), 8);
+    // A code that found its item has filled name, unit, category, tax class and
+    // price: Tab goes on to the quantity.
+    DetailGrid->setTabSkip(
+        QStringLiteral("商品コード"), QStringLiteral("数量"), [&lines = slip.DetailDataSet] {
+            return lines.isEditing() && !lines.field(QStringLiteral("商品名")).asText().isEmpty() &&
+                   !lines.field(QStringLiteral("商品分類コード")).asText().isEmpty();
+        });
     exemptFromEnterAsTab(DetailGrid);
 
     LabelSum = totalLabel(QStringLiteral("LabelSum"));

@@ -175,8 +175,20 @@ int DbEditGrid::firstEditableColumn() const
     return count > 0 ? 0 : -1;
 }
 
+void DbEditGrid::setTabSkip(const QString& from, const QString& to, std::function<bool()> skip)
+{
+    m_tabSkips.append({from, to, std::move(skip)});
+}
+
 QModelIndex DbEditGrid::nextEditableCell(const QModelIndex& from, bool forward) const
 {
+    if (forward)
+        for (const TabSkip& s : m_tabSkips)
+            if (from.column() == datasetModel()->modelColumnOf(s.from) && s.skip()) {
+                const int to = datasetModel()->modelColumnOf(s.to);
+                if (to > from.column() && isEditable(to))
+                    return datasetModel()->index(from.row(), to);
+            }
     const int rows = datasetModel()->rowCount();
     const int columns = datasetModel()->columnCount();
     int row = from.row();
@@ -549,7 +561,8 @@ QModelIndex DbEditGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mo
             return action == MoveNext && lastRow ? appendBelow(firstEditableColumn()) : QModelIndex();
     } else {
         if (action == MoveDown && lastRow) {
-            const QModelIndex appended = appendBelow(current.column());
+            // A new line starts where typing a line starts, not under a computed cell.
+            const QModelIndex appended = appendBelow(firstEditableColumn());
             return appended.isValid() ? appended : current;
         }
         target = DbGrid::moveCursor(action, modifiers);

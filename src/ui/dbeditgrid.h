@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QSet>
 
+#include <functional>
+
 #include "dbgrid.h"
 #include "picklistsource.h"
 
@@ -19,7 +21,8 @@ class CellDelegate;
 //                                 row not being edited it opens the cell
 //   Escape                        closes the open cell unchanged; then cancels
 //                                 the row's changes (a new row disappears)
-//   ↑ ↓ PageUp PageDown           move between rows; ↓ on the last row appends one
+//   ↑ ↓ PageUp PageDown           move between rows; ↓ on the last row appends one,
+//                                 its first editable cell current
 //   Insert                        inserts a new row before the current one
 //   Ctrl+Delete                   deletes the current row after the question
 //                                 "レコードを削除してもよいですか？"
@@ -64,6 +67,10 @@ public:
     // The most characters a text cell of `column` takes (the column's width).
     void setMaxLength(const QString& column, int maxLength);
     int maxLengthOf(int modelColumn) const;
+    // Tab (and Enter where the window moves on) from a cell of `from` goes
+    // straight to `to` in the same row when `skip` holds for that row, passing
+    // cells already filled for the user.
+    void setTabSkip(const QString& from, const QString& to, std::function<bool()> skip);
 
     inline static const QString DeleteQuestion = QStringLiteral("レコードを削除してもよいですか？");
 
@@ -130,6 +137,11 @@ private:
     QSet<QString> m_ellipsisColumns;
     QHash<QString, CellDelegate*> m_columnDelegates;
     QHash<QString, int> m_maxLengths;
+    struct TabSkip {
+        QString from, to;
+        std::function<bool()> skip;
+    };
+    QList<TabSkip> m_tabSkips;
     CellDelegate* m_textDelegate;
     CellDelegate* m_dateDelegate;
     CellDelegate* m_ellipsisDelegate;

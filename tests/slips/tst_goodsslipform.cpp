@@ -53,6 +53,7 @@ private slots:
     void saveConditions();
     void aRefusedSaveSaysWhy();
     void categoryCheckFocusesTheLine();
+    void tabPassesTheCellsFilledFromTheItem();
     void choosingAnItemResetsQuantityAndPrice_data();
     void choosingAnItemResetsQuantityAndPrice();
     void lineTax_data();
@@ -382,6 +383,39 @@ void TestGoodsSlipForm::saveConditions()
     pressAction(w, Qt::Key_F10);
     newSlip(w, "1");
     QCOMPARE(w->editor().DetailDataSet.count(), 1);
+}
+
+void TestGoodsSlipForm::tabPassesTheCellsFilledFromTheItem()
+{
+    GoodsSlipForm* w = open();
+    newSlip(w);
+    enterPartner(w, "C1");
+    DbEditGrid* grid = w->DetailGrid;
+    const auto currentField = [grid] {
+        return grid->datasetModel()->columnSpec(grid->currentIndex().column()).field;
+    };
+    QApplication::setActiveWindow(w);
+    grid->setFocus(Qt::TabFocusReason);
+    typeKeys("A1");
+    pressKey(Qt::Key_Tab);  // name, unit, category, tax class and price came from the item
+    QCOMPARE(currentField(), QStringLiteral("数量"));
+    typeKeys("3");
+    pressKey(Qt::Key_Tab);  // past the computed total: a new line at its code
+    QCOMPARE(w->editor().DetailDataSet.fieldAt(0, "数量").asMoney(), yen("3"));
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(currentField(), QStringLiteral("商品コード"));
+    typeKeys("ZZ9");
+    pressKey(Qt::Key_Tab);  // an unknown code leaves the name to type
+    QCOMPARE(currentField(), QStringLiteral("商品名"));
+    pressKey(Qt::Key_Escape);
+    pressKey(Qt::Key_Escape);
+    QCOMPARE(w->editor().DetailDataSet.count(), 1);
+
+    // ↓ on the last line starts the next one at its code, not under the quantity.
+    grid->setCurrentIndex(cellOf(grid, 0, "数量"));
+    pressKey(Qt::Key_Down);
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(currentField(), QStringLiteral("商品コード"));
 }
 
 void TestGoodsSlipForm::categoryCheckFocusesTheLine()

@@ -20,6 +20,7 @@
 #include "dbpicklist.h"
 #include "dbtext.h"
 #include "fieldlink.h"
+#include "focusframestyle.h"
 #include "formats.h"
 #include "functionwindow.h"
 #include "testdb.h"
@@ -564,6 +565,18 @@ void TestWidgets::pickListWithFixedEntries()
     QTest::keyClick(closing, Qt::Key_End);
     QCOMPARE(customers.field("締日").value(), QVariant(32LL));
     QCOMPARE(closing->currentText(), QStringLiteral("月末"));
+
+    // The list with the focus is framed in the highlight colour; without it, not.
+    FocusFrameStyle style(QStringLiteral("Fusion"));
+    closing->setStyle(&style);
+    const auto edgePixel = [closing] {
+        return closing->grab().toImage().pixelColor(1, closing->height() / 2);
+    };
+    const QColor highlight = closing->palette().color(QPalette::Highlight);
+    QCOMPARE(edgePixel(), highlight);
+    form.other->setFocus();
+    QVERIFY(edgePixel() != highlight);
+    closing->setStyle(nullptr);
 }
 
 void TestWidgets::dateFieldStoresTheTypedDate()
