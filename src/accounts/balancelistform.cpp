@@ -61,11 +61,11 @@ BalanceListForm::BalanceListForm(QWidget* owner, const Names& names)
 void BalanceListForm::buildControls()
 {
     setWindowTitle(m_names.caption);
-    resize(720, 520);
-
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
     GridList->setObjectName(QStringLiteral("GridList"));
     GridList->setDataset(ListDataSet(), listColumns(m_names));
+    // Wide enough for every column, 残高 included.
+    resize(qMax(720, GridList->preferredWidth() + 24), 520);
     GridList->setSortable(true);
     GridList->setColumnTextColor(m_names.list->periodCash,
                                  palette().color(QPalette::Disabled, QPalette::Text));

@@ -31,6 +31,7 @@ DbGrid::DbGrid(QWidget* parent) : QTableView(parent)
     horizontalHeader()->setMinimumHeight(horizontalHeader()->fontMetrics().height() + 8);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setStretchLastSection(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DbGrid::sortByHeader);
     // Shift or Ctrl on a title click adds a sort key; the click signal does not say.
     horizontalHeader()->viewport()->installEventFilter(this);
@@ -157,11 +158,38 @@ void DbGrid::columnsChanged()
     QHeaderView* header = horizontalHeader();
     const int padding = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) +
                         (header->isSortIndicatorShown() ? 16 : 0);
+    // A formatted column is as wide as the widest value of its kind.
+    const int cellPadding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 6;
     for (int c = 0; c < m_model->columnCount(); ++c) {
+        const ColumnSpec& spec = m_model->columnSpec(c);
         const int title =
             header->fontMetrics().horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString());
-        header->resizeSection(c, qMax(m_model->columnSpec(c).width, title + padding));
+        const QString widest = widestValue(spec.format);
+        const int value = widest.isEmpty() ? 0 : fontMetrics().horizontalAdvance(widest) + cellPadding;
+        header->resizeSection(c, std::max({spec.width, title + padding, value}));
     }
+}
+
+QString DbGrid::widestValue(DisplayFormat format)
+{
+    switch (format) {
+        case DisplayFormat::Money:
+            return QStringLiteral("-¥999,999,999");
+        case DisplayFormat::Price:
+            return QStringLiteral("-¥999,999,999.99");
+        case DisplayFormat::Quantity:
+            return QStringLiteral("-9,999,999.99");
+        case DisplayFormat::Date:
+            return QStringLiteral("8888/88/88");
+        default:
+            return {};
+    }
+}
+
+int DbGrid::preferredWidth() const
+{
+    return horizontalHeader()->length() + 2 * frameWidth() +
+           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + 2;
 }
 
 int DbGrid::firstVisibleColumn() const

@@ -52,6 +52,13 @@ public:
     void setColumnTextColor(const QString& field, const QColor& color);
     void setColumnVisible(const QString& field, bool visible);
 
+    // Every column's width, the frame and a scroll bar: what a window needs to
+    // show the grid without a horizontal scroll bar.
+    int preferredWidth() const;
+    // The widest text a value of `format` shows (empty for free text): a column
+    // of that format is never narrower.
+    static QString widestValue(DisplayFormat format);
+
     // Used by the grid's delegates.
     void decorateCell(QStyleOptionViewItem* option, const QModelIndex& index) const;
 

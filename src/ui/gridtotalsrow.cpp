@@ -8,6 +8,7 @@ GridTotalsRow::GridTotalsRow(QTableView* grid, QWidget* parent) : QTableWidget(p
 {
     setRowCount(1);
     horizontalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);  // as the grid's last column
     verticalHeader()->hide();
     setFocusPolicy(Qt::NoFocus);
     setSelectionMode(QAbstractItemView::NoSelection);

@@ -189,6 +189,12 @@ void TestBalanceListForms::headerSorting()
     QCOMPARE(w->TotalsRow->cellText(model->modelColumnOf("残高")), QStringLiteral("¥14,500"));
     QCOMPARE(w->TotalsRow->columnWidth(model->modelColumnOf("残高")),
              w->GridList->columnWidth(model->modelColumnOf("残高")));
+    // At the window's own size the last column is whole on screen.
+    const int balance = model->modelColumnOf("残高");
+    QVERIFY(w->GridList->columnViewportPosition(balance) + w->GridList->columnWidth(balance) <=
+            w->GridList->viewport()->width());
+    QVERIFY(w->GridList->columnWidth(balance) >=
+            w->GridList->fontMetrics().horizontalAdvance(DbGrid::widestValue(DisplayFormat::Money)));
     QCOMPARE(textsTagged(printed->document, BalanceListRptForm::totalName("残高")), QStringList{"¥14,500"});
     QCOMPARE(textsTagged(printed->document, BalanceListRptForm::totalName(namesOf(side).periodCash)),
              QStringList{"¥0"});

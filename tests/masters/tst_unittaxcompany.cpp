@@ -223,7 +223,10 @@ void TestUnitTaxCompany::listWindowsAsDescribed()
     QVERIFY(m_list->GridList->height() >= gridSize.height());
     for (int c = 0; c < titles.size(); ++c) {
         QCOMPARE(m_list->GridList->datasetModel()->headerData(c, Qt::Horizontal).toString(), titles[c]);
-        QCOMPARE(m_list->GridList->columnWidth(c), widths[c]);
+        if (c + 1 < titles.size())
+            QCOMPARE(m_list->GridList->columnWidth(c), widths[c]);
+        else
+            QVERIFY(m_list->GridList->columnWidth(c) >= widths[c]);  // the last one stretches
     }
     // The shown texts: the rate through its own cell painter.
     QString shown = cell(0, 0).data().toString() + u'|';
