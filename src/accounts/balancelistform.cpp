@@ -64,6 +64,7 @@ void BalanceListForm::buildControls()
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
     GridList->setObjectName(QStringLiteral("GridList"));
     GridList->setDataset(ListDataSet(), listColumns(m_names));
+    GridList->setMoneyDigits(11);  // the 合計 row of a book's customers
     // Wide enough for every column, 残高 included.
     resize(qMax(720, GridList->preferredWidth() + 24), 520);
     GridList->setSortable(true);

@@ -67,6 +67,7 @@ GoodsSlipForm::GoodsSlipForm(QWidget* owner, const SlipKind& kind) : SlipForm(ow
              true},
         });
     DetailGrid->setEllipsisColumn(QStringLiteral("商品コード"));
+    resize(qMax(width(), DetailGrid->preferredWidth() + 48), height());  // every column in view
     DetailGrid->setPickListColumn(QStringLiteral("商品分類"), slip.ItemCategoDataSet,
                                   QStringLiteral("商品分類コード"), QStringLiteral("分類名"),
                                   QStringLiteral("商品分類コード"));

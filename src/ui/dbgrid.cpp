@@ -164,19 +164,23 @@ void DbGrid::columnsChanged()
         const ColumnSpec& spec = m_model->columnSpec(c);
         const int title =
             header->fontMetrics().horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString());
-        const QString widest = widestValue(spec.format);
+        const QString widest = widestValue(spec.format, m_moneyDigits);
         const int value = widest.isEmpty() ? 0 : fontMetrics().horizontalAdvance(widest) + cellPadding;
         header->resizeSection(c, std::max({spec.width, title + padding, value}));
     }
 }
 
-QString DbGrid::widestValue(DisplayFormat format)
+QString DbGrid::widestValue(DisplayFormat format, int digits)
 {
+    // "999,999,999" for nine digits: the commas between groups of three.
+    QString nines(digits, u'9');
+    for (int at = digits - 3; at > 0; at -= 3)
+        nines.insert(at, u',');
     switch (format) {
         case DisplayFormat::Money:
-            return QStringLiteral("-¥999,999,999");
+            return QStringLiteral("-¥") + nines;
         case DisplayFormat::Price:
-            return QStringLiteral("-¥999,999,999.99");
+            return QStringLiteral("-¥") + nines + QStringLiteral(".99");
         case DisplayFormat::Quantity:
             return QStringLiteral("-9,999,999.99");
         case DisplayFormat::Date:
@@ -186,9 +190,16 @@ QString DbGrid::widestValue(DisplayFormat format)
     }
 }
 
+void DbGrid::setMoneyDigits(int digits)
+{
+    m_moneyDigits = digits;
+    columnsChanged();
+}
+
 int DbGrid::preferredWidth() const
 {
-    return horizontalHeader()->length() + 2 * frameWidth() +
+    const int rowHeader = verticalHeader()->isHidden() ? 0 : verticalHeader()->sizeHint().width();
+    return rowHeader + horizontalHeader()->length() + 2 * frameWidth() +
            style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) + 2;
 }
 

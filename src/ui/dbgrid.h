@@ -55,9 +55,12 @@ public:
     // Every column's width, the frame and a scroll bar: what a window needs to
     // show the grid without a horizontal scroll bar.
     int preferredWidth() const;
-    // The widest text a value of `format` shows (empty for free text): a column
-    // of that format is never narrower.
-    static QString widestValue(DisplayFormat format);
+    // The widest text a value of `format` shows with `digits` whole yen digits
+    // (empty for free text): a column of that format is never narrower.
+    static QString widestValue(DisplayFormat format, int digits = 9);
+    // Money columns hold `digits` whole yen digits (9 unless set): a list whose
+    // sums run into the tens of billions sets more.
+    void setMoneyDigits(int digits);
 
     // Used by the grid's delegates.
     void decorateCell(QStyleOptionViewItem* option, const QModelIndex& index) const;
@@ -117,6 +120,7 @@ private:
     QMetaObject::Connection m_cursorLink;
     QMetaObject::Connection m_datasetGone;
     bool m_wholeRow = true;
+    int m_moneyDigits = 9;
     bool m_sortable = false;
     bool m_sorting = false;
     QList<SortKey> m_sortKeys;

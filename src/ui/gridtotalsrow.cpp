@@ -1,5 +1,6 @@
 #include "gridtotalsrow.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableView>
@@ -60,6 +61,11 @@ void GridTotalsRow::setCellText(int column, const QString& text, Qt::Alignment a
     }
     cell->setText(text);
     cell->setTextAlignment(alignment);
+    // A sum wider than its column widens the grid's column; the strip follows.
+    const int needed = QFontMetrics(cell->font()).horizontalAdvance(text) + 12;
+    QHeaderView* header = m_grid->horizontalHeader();
+    if (header->sectionSize(column) < needed && column != header->count() - 1)
+        header->resizeSection(column, needed);
 }
 
 QString GridTotalsRow::cellText(int column) const
