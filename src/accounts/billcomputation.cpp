@@ -14,19 +14,21 @@ namespace {
 // period, the receipts from its first day on (with no end: a receipt after the
 // closing day but before the bill goes out still counts) and the credit sales of
 // the period, each a sum of slip totals read from the customer's range of the
-// slip indexes. The sums are taken once per customer; the billed amount is
+// slip indexes alone (the headers carry the totals, so the sums read the
+// tables, not the views, which would look up the class and customer names of
+// every slip). The sums are taken once per customer; the billed amount is
 // formed from them.
 const char* const kListQuery = R"(
 WITH sums AS MATERIALIZED (
   SELECT m.顧客コード AS 顧客コード, m.顧客名 AS 顧客名, m.郵便番号 AS 郵便番号, m.住所 AS 住所,
-         (SELECT IFNULL(SUM(s.伝票合計), 0) FROM v_売上 AS s
+         (SELECT IFNULL(SUM(s.伝票合計), 0) FROM t_売上 AS s
            WHERE s.顧客コード = m.顧客コード AND s.売上年月日 < :SalesPrevSumDateTo
              AND s.売上区分コード = '10')
-       - (SELECT IFNULL(SUM(r.伝票合計), 0) FROM v_入金 AS r
+       - (SELECT IFNULL(SUM(r.伝票合計), 0) FROM t_入金 AS r
            WHERE r.顧客コード = m.顧客コード AND r.入金年月日 < :ReceivePrevSumDateTo) AS 前月迄売掛残高,
-         (SELECT IFNULL(SUM(r.伝票合計), 0) FROM v_入金 AS r
+         (SELECT IFNULL(SUM(r.伝票合計), 0) FROM t_入金 AS r
            WHERE r.顧客コード = m.顧客コード AND r.入金年月日 >= :ReceiveSumDateFrom) AS 今月以降入金額,
-         (SELECT IFNULL(SUM(s.伝票合計), 0) FROM v_売上 AS s
+         (SELECT IFNULL(SUM(s.伝票合計), 0) FROM t_売上 AS s
            WHERE s.顧客コード = m.顧客コード AND s.売上年月日 >= :SalesSumDateFrom
              AND s.売上年月日 < :SalesSumDateTo AND s.売上区分コード = '10') AS 今月掛売合計
   FROM m_顧客 AS m
@@ -44,19 +46,19 @@ WHERE 前月迄売掛残高 + 今月掛売合計 - 今月以降入金額 > :Bill
 ORDER BY 顧客コード
 )";
 
-// The credit-sale lines of one customer in the period.
+// The credit-sale lines of one customer in the period; the line amount is the
+// view's, with tax.
 const char* const kLineQuery = R"(
-SELECT v_売上.顧客コード AS 顧客コード, v_売上.売上年月日 AS 売上年月日, v_売上.伝票番号 AS 伝票番号,
-       v_売上明細.明細番号 AS 明細番号, v_売上明細.商品コード AS 商品コード, v_売上明細.商品名 AS 商品名,
-       v_売上明細.単価 AS 単価, v_売上明細.税額 AS 税額, v_売上明細.数量 AS 数量, v_売上明細.単位 AS 単位,
-       v_売上明細.税込合計 AS 金額
-FROM v_売上, v_売上明細
-WHERE v_売上.売上区分コード = '10'
-  AND v_売上.伝票番号 = v_売上明細.伝票番号
-  AND v_売上.顧客コード = :顧客コード
-  AND v_売上.売上年月日 >= :SalesSumDateFrom
-  AND v_売上.売上年月日 <  :SalesSumDateTo
-ORDER BY v_売上.伝票番号, v_売上明細.明細番号
+SELECT h.顧客コード AS 顧客コード, h.売上年月日 AS 売上年月日, h.伝票番号 AS 伝票番号,
+       d.明細番号 AS 明細番号, d.商品コード AS 商品コード, d.商品名 AS 商品名,
+       d.単価 AS 単価, d.税額 AS 税額, d.数量 AS 数量, d.単位 AS 単位, d.税込合計 AS 金額
+FROM t_売上 AS h, v_売上明細 AS d
+WHERE h.売上区分コード = '10'
+  AND h.伝票番号 = d.伝票番号
+  AND h.顧客コード = :顧客コード
+  AND h.売上年月日 >= :SalesSumDateFrom
+  AND h.売上年月日 <  :SalesSumDateTo
+ORDER BY h.伝票番号, d.明細番号
 )";
 
 const QString kCode = QStringLiteral("顧客コード");
