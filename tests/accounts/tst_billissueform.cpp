@@ -11,9 +11,11 @@
 
 #include <stdexcept>
 
+#include "accountsreceivablelistform.h"
 #include "billissueform.h"
 #include "boxanswer.h"
 #include "connection.h"
+#include "datepicker.h"
 #include "dbgrid.h"
 #include "testdb.h"
 #include "widgettesthelp.h"
@@ -80,6 +82,7 @@ private slots:
     void marksAndLines();
     void printMarkedBills();
     void failedPrintStillCleansUp();
+    void halfYenOnScreenAsInTheBalanceList();
 };
 
 void TestBillIssueForm::startAndIdleRule()
@@ -244,6 +247,37 @@ void TestBillIssueForm::failedPrintStillCleansUp()
     QVERIFY(!w.CompanyDataSet().isOpen());
     QCOMPARE(w.ListDataSet().count(), 3);
     QVERIFY(!w.ListDataSet().isFiltered());
+}
+
+void TestBillIssueForm::halfYenOnScreenAsInTheBalanceList()
+{
+    TestDb db;
+    {
+        Connection c(db.path());
+        Books b(c, kCustomerSide);
+        b.partner("H");
+        db.exec("UPDATE m_顧客 SET 締日 = 32");
+        b.goods(1, QDate(2004, 2, 10), Books::Credit, "H", yen("2.5"));
+    }
+    TBillIssueForm bills(nullptr);
+    QVERIFY(showActive(&bills));
+    display(bills, "2004", 3, 31);
+    const DatasetModel* billColumns = bills.GridList->datasetModel();
+    QCOMPARE(column(bills.GridList, billColumns->modelColumnOf(QStringLiteral("前月迄売掛残高"))),
+             QStringList{"¥2"});
+    QCOMPARE(column(bills.GridList, billColumns->modelColumnOf(QStringLiteral("今月請求額"))),
+             QStringList{"¥2"});
+    bills.close();
+
+    TAccountsReceivableListForm list(nullptr);
+    QVERIFY(showActive(&list));
+    list.JvDatePickerEditFrom->setDate(QDate(2004, 3, 1));
+    list.JvDatePickerEditTo->setDate(QDate(2004, 3, 31));
+    QTest::mouseClick(list.ButtonDisp, Qt::LeftButton);
+    const DatasetModel* listColumns = list.GridList->datasetModel();
+    QCOMPARE(column(list.GridList, listColumns->modelColumnOf(QStringLiteral("繰越残高"))),
+             QStringList{"¥2"});
+    QCOMPARE(column(list.GridList, listColumns->modelColumnOf(QStringLiteral("残高"))), QStringList{"¥2"});
 }
 
 QTEST_MAIN(TestBillIssueForm)
