@@ -82,7 +82,6 @@ public:
     void followList();
 
 private:
-
     std::unique_ptr<Dataset> m_list;
     std::unique_ptr<Dataset> m_lines;
     BillPeriod m_period;
