@@ -1,6 +1,5 @@
 // The bill computation: the billing period of a month and closing day, who is
-// billed and for how much, the credit-sale lines of the selected customer, and
-// the print marks.
+// billed and for how much, and the credit-sale lines of each bill.
 #include <QDate>
 #include <QtTest>
 
@@ -113,8 +112,6 @@ private slots:
     void billed();
     void lines_data();
     void lines();
-    void linesFollowTheSelection();
-    void marksToggleAndSurviveTheFilter();
 };
 
 void TestBillComputation::period_data()
@@ -269,74 +266,6 @@ void TestBillComputation::lines()
     for (int i = 0; i < bills.lines().count(); ++i)
         sum += bills.lines().fieldAt(i, QStringLiteral("金額")).asMoney();
     QCOMPARE(sum, bills.list().field(QStringLiteral("今月掛売合計")).asMoney());
-}
-
-void TestBillComputation::linesFollowTheSelection()
-{
-    TestDb db;
-    Connection c(db.path());
-    writeBook(c);
-    BillComputation bills(c);
-    bills.build(2004, 3, 32);
-    // The first customer's lines come with the list.
-    QCOMPARE(lineKeys(bills.lines()), QStringList{"80-1 2004-03-10"});
-    QVERIFY(moveToCode(bills.list(), "PAID"));
-    QCOMPARE(lineKeys(bills.lines()), QStringList{"21-1 2004-03-05"});
-    bills.list().sortBy({{kCode, true}});
-    bills.list().first();
-    QCOMPARE(bills.list().field(kCode).asText(), QStringLiteral("PAID"));
-    QVERIFY(moveToCode(bills.list(), "NEW"));
-    QCOMPARE(lineKeys(bills.lines()), QStringList{"10-1 2004-03-15"});
-    // An empty list has no lines.
-    bills.build(2004, 3, 15);
-    QVERIFY(bills.list().isEmpty());
-    QVERIFY(bills.lines().isEmpty());
-}
-
-void TestBillComputation::marksToggleAndSurviveTheFilter()
-{
-    TestDb db;
-    Connection c(db.path());
-    writeBook(c);
-    BillComputation bills(c);
-    bills.build(2004, 3, 32);
-    Dataset& list = bills.list();
-    auto marks = [&] {
-        QStringList out;
-        for (int i = 0; i < list.count(); ++i)
-            out << list.fieldAt(i, kCode).asText() + u'=' +
-                       QString::number(list.fieldAt(i, "請求書印刷").asInt());
-        return out;
-    };
-    QVERIFY(moveToCode(list, "NEW"));
-    bills.toggleMark();
-    QCOMPARE(marks(), (QStringList{"HALF=-1", "NEW=0", "PAID=-1"}));
-    bills.toggleMark();
-    QCOMPARE(marks(), (QStringList{"HALF=-1", "NEW=-1", "PAID=-1"}));
-    bills.toggleMark();
-    QVERIFY(moveToCode(list, "HALF"));
-    bills.toggleMark();
-
-    bills.showMarkedOnly(true);
-    QCOMPARE(marks(), QStringList{"PAID=-1"});
-    QCOMPARE(list.currentRow(), 0);
-    QCOMPARE(lineKeys(bills.lines()), QStringList{"21-1 2004-03-05"});
-    bills.showMarkedOnly(false);
-    QCOMPARE(marks(), (QStringList{"HALF=0", "NEW=0", "PAID=-1"}));
-    QCOMPARE(list.currentRow(), 0);
-    QCOMPARE(lineKeys(bills.lines()), QStringList{"80-1 2004-03-10"});
-
-    // Nothing marked: the filtered list is empty and so are the lines.
-    QVERIFY(moveToCode(list, "PAID"));
-    bills.toggleMark();
-    bills.showMarkedOnly(true);
-    QVERIFY(list.isEmpty());
-    QVERIFY(bills.lines().isEmpty());
-    bills.showMarkedOnly(false);
-
-    // A new display marks every bill again.
-    bills.build(2004, 3, 32);
-    QCOMPARE(marks(), (QStringList{"HALF=-1", "NEW=-1", "PAID=-1"}));
 }
 
 QTEST_GUILESS_MAIN(TestBillComputation)

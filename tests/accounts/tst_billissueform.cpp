@@ -111,6 +111,7 @@ void TestBillIssueForm::startAndIdleRule()
     // The 15th of March bills nobody: the list is open and empty, nothing to print.
     display(w, "2004", 3, 14);
     QVERIFY(w.ListDataSet().isOpen());
+    QCOMPARE(w.JvDBUltimGrid1->model()->rowCount(), 0);
     w.idleRefresh();
     QVERIFY(!w.ActionPrint->isEnabled());
     display(w, "2004", 3, 19);
@@ -222,6 +223,10 @@ void TestBillIssueForm::printMarkedBills()
     QCOMPARE(w.ListDataSet().currentRow(), 0);
     QCOMPARE(column(w.GridList, w.GridList->datasetModel()->modelColumnOf(QStringLiteral("請求書印刷表示"))),
              (QStringList{"はい", "いいえ", "はい"}));
+    // A new display marks every bill again.
+    QTest::mouseClick(w.ButtonDisp, Qt::LeftButton);
+    QCOMPARE(column(w.GridList, w.GridList->datasetModel()->modelColumnOf(QStringLiteral("請求書印刷表示"))),
+             (QStringList{"はい", "はい", "はい"}));
 }
 
 void TestBillIssueForm::failedPrintStillCleansUp()
