@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cases_accounts.h"
+#include "cases_bills.h"
 #include "cases_reports.h"
 #include "cases_slips.h"
 #include "connection.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
         BenchSuite suite;
         addDataCases(suite, context);
         addAccountsCases(suite, context);
+        addBillCases(suite, context);
         addReportCases(suite, context);
         addSlipCases(suite, context);
         if (list) {

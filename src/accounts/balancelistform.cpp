@@ -19,15 +19,16 @@ QList<ColumnSpec> listColumns(const BalanceListForm::Names& names)
     constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
     constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
     constexpr auto money = DisplayFormat::Money;
+    constexpr auto balance = DisplayFormat::Balance;  // rounded as the ledger rounds them
     const BalanceListNames& n = *names.list;
     return {
         {n.side->codeColumn, {}, ColumnSpec{}.width, left},
         {n.side->nameColumn, {}, 160, left},
-        {QStringLiteral("繰越残高"), {}, 92, right, money},
+        {QStringLiteral("繰越残高"), {}, 92, right, balance},
         {n.periodCash, {}, names.cashWidth, right, money},
         {n.periodCredit, {}, 92, right, money},
         {n.periodMoney, {}, 93, right, money},
-        {QStringLiteral("残高"), {}, 105, right, money},
+        {QStringLiteral("残高"), {}, 105, right, balance},
     };
 }
 
@@ -113,9 +114,15 @@ void BalanceListForm::showTotals()
     const DatasetModel* model = GridList->datasetModel();
     TotalsRow->setCellText(model->modelColumnOf(m_names.list->side->nameColumn), QStringLiteral("合計"),
                            Qt::AlignLeft | Qt::AlignVCenter);
-    for (const auto& [column, sum] : m_list.totals())
-        TotalsRow->setCellText(model->modelColumnOf(column), sum.toMoneyText(),
+    const QList<ColumnSpec>& specs = model->declaredColumns();
+    for (const auto& [column, sum] : m_list.totals()) {
+        DisplayFormat format = DisplayFormat::Money;
+        for (const ColumnSpec& spec : specs)
+            if (spec.field == column)
+                format = spec.format;
+        TotalsRow->setCellText(model->modelColumnOf(column), Field(QVariant::fromValue(sum)).display(format),
                                Qt::AlignRight | Qt::AlignVCenter);
+    }
 }
 
 void BalanceListForm::ActionDispDetailExecute()

@@ -4,6 +4,7 @@
 
 #include "accountspayablelistform.h"
 #include "accountsreceivablelistform.h"
+#include "billissueform.h"
 #include "inputbuyingform.h"
 #include "inputcompanyform.h"
 #include "inputcustomerform.h"
@@ -48,4 +49,5 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TLedgerCustomerForm>(QStringLiteral("ActionLedgerCustomer"));
     registry.add<TAccountsPayableListForm>(QStringLiteral("ActionAccountsPayableList"));
     registry.add<TLedgerSupplierForm>(QStringLiteral("ActionLedgerSupplier"));
+    registry.add<TBillIssueForm>(QStringLiteral("ActionBillIssue"));
 }

@@ -91,6 +91,7 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
                     return QString();
                 switch (spec.format) {
                     case DisplayFormat::Money:
+                    case DisplayFormat::Balance:
                     case DisplayFormat::Price:
                     case DisplayFormat::Quantity:
                         return f.asMoney().toPlainText();
@@ -148,6 +149,7 @@ bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int 
         if (!empty) {
             switch (spec.format) {
                 case DisplayFormat::Money:
+                case DisplayFormat::Balance:
                 case DisplayFormat::Price:
                 case DisplayFormat::Quantity:
                     stored = QVariant::fromValue(Money::parse(value.toString()));

@@ -58,6 +58,8 @@ QString Field::display(DisplayFormat format) const
             return asText();
         case DisplayFormat::Money:
             return asMoney().toMoneyText();
+        case DisplayFormat::Balance:
+            return Money::fromYen(asMoney().yenHalfEven()).toMoneyText();
         case DisplayFormat::Price:
             return asMoney().toPriceText();
         case DisplayFormat::Quantity:

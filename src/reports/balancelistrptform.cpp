@@ -38,14 +38,15 @@ ReportLayout BalanceListRptForm::buildLayout(const Names& names)
     const auto L = Qt::AlignLeft;
     const auto R = Qt::AlignRight;
     const auto M = DisplayFormat::Money;
+    const auto B = DisplayFormat::Balance;  // the balances, rounded as the ledger rounds them
     const std::vector<Column> columns{
         {names.codeField, names.codeField, 0.0, 23.5, L, DisplayFormat::Text},
         {names.nameField, names.nameField, 25.4, 34.1, L, DisplayFormat::Text},
-        {QStringLiteral("繰越残高"), QStringLiteral("繰越残高"), 61.4, 23.5, R, M},
+        {QStringLiteral("繰越残高"), QStringLiteral("繰越残高"), 61.4, 23.5, R, B},
         {names.cashField, names.cashField, 86.8, 25.7, R, M},
         {names.creditField, names.creditField, 114.3, 23.5, R, M},
         {names.payField, names.payField, 139.7, 23.5, R, M},
-        {QStringLiteral("残高"), QStringLiteral("残高"), 165.1, 23.5, R, M},
+        {QStringLiteral("残高"), QStringLiteral("残高"), 165.1, 23.5, R, B},
     };
     ReportBand detail = TabularLayout::detailBand();
     TabularLayout::addColumns(header, 10.6, detail, list, columns);
@@ -60,7 +61,7 @@ ReportLayout BalanceListRptForm::buildLayout(const Names& names)
         {nameColumn.left, TabularLayout::DataTop, nameColumn.width, TabularLayout::TextHeight},
         QStringLiteral("合計"), Qt::AlignLeft, ReportFont::bolded()));
     for (const Column& column : columns) {
-        if (column.format != M)
+        if (column.format != M && column.format != B)
             continue;
         summary.add(ReportItem::namedText(
             totalName(column.field),
@@ -76,8 +77,12 @@ ReportLayout BalanceListRptForm::buildLayout(const Names& names)
 void BalanceListRptForm::setTotals(const std::vector<std::pair<QString, Money>>& totals)
 {
     for (const auto& [field, sum] : totals) {
-        if (m_printed.contains(field))
-            setText(totalName(field), sum.toMoneyText());
+        if (!m_printed.contains(field))
+            continue;
+        const bool balance = field == QStringLiteral("繰越残高") || field == QStringLiteral("残高");
+        setText(
+            totalName(field),
+            Field(QVariant::fromValue(sum)).display(balance ? DisplayFormat::Balance : DisplayFormat::Money));
     }
 }
 

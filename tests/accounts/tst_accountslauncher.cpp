@@ -1,4 +1,4 @@
-// The launcher opens the two ledgers and the two balance lists.
+// The launcher opens the two ledgers, the two balance lists and the bills.
 #include <QAction>
 #include <QTest>
 
@@ -32,6 +32,9 @@ void TestAccountsLauncher::launcherOpensTheWindows_data()
     QTest::newRow("supplier ledger") << "ActionLedgerSupplier"
                                      << "TLedgerSupplierForm"
                                      << "仕入先元帳";
+    QTest::newRow("bills") << "ActionBillIssue"
+                           << "TBillIssueForm"
+                           << "売掛請求";
 }
 
 void TestAccountsLauncher::launcherOpensTheWindows()

@@ -1,0 +1,314 @@
+// The bill on paper: one bill per marked customer from a new page, the line
+// table continued over pages without the heading, the bank account at the foot
+// of every page, and texts, rules and the logo where the layout puts them, read
+// back from the PDF.
+#include <QBuffer>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "billcomputation.h"
+#include "billissuerptform.h"
+#include "books.h"
+#include "connection.h"
+#include "dataset.h"
+#include "formats.h"
+#include "reportpainter.h"
+#include "testdb.h"
+
+namespace {
+
+const QString kBank = QStringLiteral("青葉銀行 本店 普通 1234567");
+
+// March 2004, month end. K1, K2, K3 bought once; LONG bought `longLines`
+// lines; OLD owes from February and bought nothing in March.
+void writeBook(Connection& c, int longLines)
+{
+    Books b(c, kCustomerSide);
+    for (const char* code : {"K1", "K2", "K3", "LONG", "OLD"})
+        b.partner(code, QStringLiteral("顧客") + QString::fromLatin1(code));
+    Statement(c, QStringLiteral("UPDATE m_顧客 SET 締日 = 32, 郵便番号 = 600001, 住所 = '札幌市'")).run();
+    b.goods(1, QDate(2004, 3, 2), Books::Credit, "K1", yen(1000));
+    b.goods(2, QDate(2004, 3, 3), Books::Credit, "K2", yen(2000));
+    b.goods(3, QDate(2004, 3, 4), Books::Credit, "K3", yen(3000));
+    QList<GoodsLine> lines;
+    for (int i = 1; i <= longLines; ++i)
+        lines << GoodsLine{yen(100 * i), Money(), yen(1), "I1", QStringLiteral("品物%1").arg(i)};
+    if (!lines.isEmpty())
+        b.goods(4, QDate(2004, 3, 5), Books::Credit, "LONG", lines);
+    b.goods(5, QDate(2004, 2, 5), Books::Credit, "OLD", yen(5000));
+
+    QImage logo(60, 30, QImage::Format_RGB32);
+    logo.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    logo.save(&buffer, "PNG");
+    Statement s(c, QStringLiteral(
+                       "UPDATE m_自社情報 SET 会社名 = '本社商事', 郵便番号 = 1000001, "
+                       "住所 = '東京都千代田区', 電話番号 = '03-1234-5678', 取引銀行口座 = ?, 会社ロゴ = ?"));
+    s.bind(1, kBank);
+    s.bind(2, png);
+    s.run();
+}
+
+// The bills of March for month end with only `marked` marked, laid out.
+struct Printed {
+    TestDb db;
+    Connection connection{db.path()};
+    BillComputation bills{connection};
+    Dataset company{connection, QStringLiteral("SELECT * FROM m_自社情報")};
+    std::unique_ptr<TBillIssueRptForm> report;
+
+    Printed(const QStringList& marked, int longLines = 3)
+    {
+        writeBook(connection, longLines);
+        bills.build(2004, 3, 32);
+        Dataset& list = bills.list();
+        for (list.first(); !list.eof(); list.next())
+            if (!marked.contains(list.field(QStringLiteral("顧客コード")).asText()))
+                bills.toggleMark();
+        company.addCalculatedField(BillComputation::PostalCodeText, [](const RowRef& row) -> QVariant {
+            return QStringLiteral("%1").arg(row.field(QStringLiteral("郵便番号")).asInt(), 7, 10,
+                                            QLatin1Char('0'));
+        });
+        company.open();
+        bills.showMarkedOnly(true);
+        report = std::make_unique<TBillIssueRptForm>(bills.list(), bills.lines(), company);
+        report->QRLabelDate.setCaption(QStringLiteral("2004年03月31日"));
+        report->QRLabelBank.setCaption(kBank);
+    }
+};
+
+int bandsOf(const ReportPage& page, BandKind kind)
+{
+    int n = 0;
+    for (const PlacedBand& band : page.bands)
+        n += band.kind == kind ? 1 : 0;
+    return n;
+}
+
+QStringList textsOn(const ReportPage& page, const QString& tag)
+{
+    QStringList texts;
+    for (const ReportOp& op : page.ops)
+        if (op.kind == ReportOp::Kind::Text && op.tag == tag)
+            texts << op.text;
+    return texts;
+}
+
+struct Word {
+    QString text;
+    QRectF mm;
+    int page;
+};
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qWarning() << program << "failed:" << p.readAllStandardError();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The words of a PDF with their boxes in mm; pieces touching on one line are one word.
+QList<Word> wordsOf(const QString& pdf)
+{
+    static const QRegularExpression wordRx(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    constexpr qreal toMm = 25.4 / 72;
+    QList<Word> found;
+    int page = 0;
+    for (const QString& line : run("pdftotext", {"-bbox", pdf, "-"}).split(u'\n')) {
+        if (line.contains(QStringLiteral("<page width=")))
+            ++page;
+        const auto m = wordRx.match(line);
+        if (!m.hasMatch())
+            continue;
+        const QRectF box(QPointF(m.captured(1).toDouble() * toMm, m.captured(2).toDouble() * toMm),
+                         QPointF(m.captured(3).toDouble() * toMm, m.captured(4).toDouble() * toMm));
+        if (!found.isEmpty() && found.last().page == page &&
+            std::abs(found.last().mm.top() - box.top()) < 0.01 &&
+            std::abs(found.last().mm.right() - box.left()) < 0.01) {
+            found.last().text += m.captured(5);
+            found.last().mm.setRight(box.right());
+            continue;
+        }
+        found.append({m.captured(5), box, page});
+    }
+    return found;
+}
+
+}  // namespace
+
+class TestBillPrint : public QObject {
+    Q_OBJECT
+
+private slots:
+    void threeBillsFromNewPages();
+    void longBillContinuesWithoutHeading();
+    void nothingMarkedPrintsTheFooterAlone();
+    void billWithoutLinesPrintsTheCaptionRow();
+    void textLandsInItsBoxes_data();
+    void textLandsInItsBoxes();
+    void logoIsDrawnIntoItsBox();
+};
+
+void TestBillPrint::threeBillsFromNewPages()
+{
+    Printed p({"K1", "K2", "K3"});
+    const ReportDocument doc = p.report->paginate();
+    QCOMPARE(doc.pages.size(), size_t(3));
+    const QStringList names{"顧客K1", "顧客K2", "顧客K3"};
+    for (size_t i = 0; i < doc.pages.size(); ++i) {
+        const ReportPage& page = doc.pages[i];
+        QCOMPARE(bandsOf(page, BandKind::Detail), 1);
+        QCOMPARE(page.bands.front().kind, BandKind::Detail);
+        QCOMPARE(page.bands.front().top, 10.0);
+        QCOMPARE(bandsOf(page, BandKind::SubDetail), 1);
+        QCOMPARE(bandsOf(page, BandKind::PageFooter), 1);
+        QCOMPARE(textsOn(page, "顧客名"), QStringList{names[int(i)]});
+        QCOMPARE(textsOn(page, "QRLabelBank"), QStringList{kBank});
+        QCOMPARE(page.bands.back().kind, BandKind::PageFooter);
+        QCOMPARE(page.bands.back().top, 297.0 - 10.0 - 10.6);
+    }
+    QCOMPARE(textsOn(doc.pages[1], "今月請求額"), QStringList{"¥2,000"});
+    QCOMPARE(textsOn(doc.pages[1], "金額"), QStringList{"¥2,000"});
+    // The window's cursor is where it was.
+    QCOMPARE(p.bills.list().currentRow(), 0);
+}
+
+void TestBillPrint::longBillContinuesWithoutHeading()
+{
+    // Between the heading and the footer (99.7 to 276.4 mm) 31 lines fit, on a
+    // page without the heading 47.
+    Printed p({"K1", "LONG", "K3"}, 40);
+    const ReportDocument doc = p.report->paginate();
+    QCOMPARE(doc.pages.size(), size_t(4));  // K1, K3, LONG on two pages
+    QCOMPARE(textsOn(doc.pages[1], "顧客名"), QStringList{"顧客K3"});
+    QCOMPARE(bandsOf(doc.pages[2], BandKind::Detail), 1);
+    QCOMPARE(bandsOf(doc.pages[2], BandKind::SubDetail), 31);
+    QCOMPARE(bandsOf(doc.pages[3], BandKind::Detail), 0);
+    QCOMPARE(bandsOf(doc.pages[3], BandKind::SubDetail), 9);
+    QCOMPARE(doc.pages[3].bands.front().kind, BandKind::SubDetail);
+    QCOMPARE(doc.pages[3].bands.front().top, 10.0);
+    QCOMPARE(textsOn(doc.pages[3], "QRLabelBank"), QStringList{kBank});
+    QCOMPARE(textsOn(doc.pages[3], "商品名").first(), QStringLiteral("品物32"));
+    QCOMPARE(textsOn(doc.pages[3], "商品名").last(), QStringLiteral("品物40"));
+    // Every line row closes with its rule under it.
+    for (const ReportPage& page : doc.pages)
+        for (const PlacedBand& band : page.bands)
+            QVERIFY(band.kind != BandKind::SubDetail || band.top + band.height <= 297.0 - 10.0 - 10.6 + 1e-6);
+}
+
+void TestBillPrint::nothingMarkedPrintsTheFooterAlone()
+{
+    Printed p({});
+    QVERIFY(p.bills.list().isEmpty());
+    const ReportDocument doc = p.report->paginate();
+    QCOMPARE(doc.pages.size(), size_t(1));
+    QCOMPARE(doc.pages[0].bands.size(), size_t(1));
+    QCOMPARE(doc.pages[0].bands[0].kind, BandKind::PageFooter);
+    QStringList texts;
+    for (const ReportOp& op : doc.pages[0].ops)
+        texts << op.text;
+    QCOMPARE(texts, (QStringList{"振込口座", kBank}));
+}
+
+void TestBillPrint::billWithoutLinesPrintsTheCaptionRow()
+{
+    Printed p({"OLD"});
+    const ReportDocument doc = p.report->paginate();
+    QCOMPARE(doc.pages.size(), size_t(1));
+    QCOMPARE(bandsOf(doc.pages[0], BandKind::SubDetail), 0);
+    QCOMPARE(textsOn(doc.pages[0], "前月迄売掛残高"), QStringList{"¥5,000"});
+    QCOMPARE(textsOn(doc.pages[0], "今月掛売合計"), QStringList{"¥0"});
+    QCOMPARE(textsOn(doc.pages[0], "今月請求額"), QStringList{"¥5,000"});
+    int captions = 0;
+    for (const ReportOp& op : doc.pages[0].ops)
+        captions += op.text == QStringLiteral("売上年月日") || op.text == QStringLiteral("金額") ? 1 : 0;
+    QCOMPARE(captions, 2);
+}
+
+void TestBillPrint::textLandsInItsBoxes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qreal>("left");  // of the box on the paper, mm
+    QTest::addColumn<qreal>("top");
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<int>("align");  // -1 left, 0 centre, 1 right
+    // The heading band at 10 mm, the first line at 99.7 mm, the footer at 276.4 mm.
+    QTest::newRow("title") << "請求書" << 94.9 << 12.1 << 20.1 << -1;
+    QTest::newRow("issue date") << "2004年03月31日" << 158.2 << 17.1 << 38.4 << 1;
+    QTest::newRow("customer postal code") << "0600001" << 18.5 << 24.8 << 18.0 << -1;
+    QTest::newRow("customer name") << "顧客K2" << 14.2 << 39.6 << 59.5 << -1;
+    QTest::newRow("company address") << "東京都千代田区" << 137.0 << 48.1 << 57.4 << -1;
+    QTest::newRow("company name") << "本社商事" << 132.8 << 62.9 << 61.6 << -1;
+    QTest::newRow("request") << "下記の通り御請求申し上げます。" << 16.3 << 72.2 << 100.0 << -1;
+    QTest::newRow("billed caption") << "今月請求額" << 153.9 << 77.7 << 38.4 << 0;
+    QTest::newRow("billed value") << "¥2,000" << 153.9 << 83.0 << 38.4 << 1;
+    QTest::newRow("line date") << "2004/03/03" << 18.5 << 100.8 << 19.3 << -1;
+    QTest::newRow("line slip number") << "2" << 39.6 << 100.8 << 15.1 << 1;
+    QTest::newRow("bank caption") << "振込口座" << 75.6 << 281.4 << 19.3 << -1;
+}
+
+void TestBillPrint::textLandsInItsBoxes()
+{
+    QFETCH(QString, text);
+    QFETCH(qreal, left);
+    QFETCH(qreal, top);
+    QFETCH(qreal, width);
+    QFETCH(int, align);
+    Printed p({"K2"});
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("bill.pdf");
+    writePdf(p.report->paginate(), pdf);
+    const Word* w = nullptr;
+    const QList<Word> words = wordsOf(pdf);
+    // The word of that text nearest to the box (the same amount may print twice).
+    const QPointF centre(left + width / 2, top);
+    auto distance = [&](const Word& word) { return QLineF(word.mm.center(), centre).length(); };
+    for (const Word& word : words)
+        if (word.text == text && (!w || distance(word) < distance(*w)))
+            w = &word;
+    QVERIFY2(w, qPrintable(text));
+    const qreal tolerance = 0.4;
+    QVERIFY2(std::abs(w->mm.top() - top) < tolerance, qPrintable(QString::number(w->mm.top())));
+    if (align < 0)
+        QVERIFY2(std::abs(w->mm.left() - left) < tolerance, qPrintable(QString::number(w->mm.left())));
+    else if (align > 0)
+        QVERIFY2(std::abs(w->mm.right() - (left + width)) < tolerance,
+                 qPrintable(QString::number(w->mm.right())));
+    else
+        QVERIFY2(std::abs(w->mm.center().x() - (left + width / 2)) < tolerance,
+                 qPrintable(QString::number(w->mm.center().x())));
+    QVERIFY(w->mm.left() >= left - tolerance && w->mm.right() <= left + width + tolerance);
+}
+
+void TestBillPrint::logoIsDrawnIntoItsBox()
+{
+    Printed p({"K1"});
+    const ReportDocument doc = p.report->paginate();
+    const ReportOp* logo = nullptr;
+    for (const ReportOp& op : doc.pages[0].ops)
+        if (op.kind == ReportOp::Kind::Image)
+            logo = &op;
+    QVERIFY(logo);
+    QCOMPARE(logo->box, QRectF(132.8, 24.8, 33.9, 16.9));
+    QCOMPARE(logo->image.size(), QSize(60, 30));
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("bill.pdf");
+    writePdf(doc, pdf);
+    const QStringList images = run("pdfimages", {"-list", pdf}).split(u'\n', Qt::SkipEmptyParts);
+    // A heading line, a rule, then one image of the logo's pixels.
+    QCOMPARE(images.size(), 3);
+    QVERIFY2(images[2].contains(QRegularExpression(R"(\s60\s+30\s)")), qPrintable(images[2]));
+}
+
+QTEST_MAIN(TestBillPrint)
+#include "tst_billprint.moc"
