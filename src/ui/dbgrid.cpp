@@ -178,6 +178,7 @@ QString DbGrid::widestValue(DisplayFormat format, int digits)
         nines.insert(at, u',');
     switch (format) {
         case DisplayFormat::Money:
+        case DisplayFormat::Balance:
             return QStringLiteral("-¥") + nines;
         case DisplayFormat::Price:
             return QStringLiteral("-¥") + nines + QStringLiteral(".99");
