@@ -7,48 +7,58 @@
 
 namespace {
 
-// Every item of the master, joined (keeping items without a match) to four
-// per-item sums of line quantities: sales and purchases before the period,
-// purchases and sales within it.
+// Every item of the master, joined (keeping items without a match) to its
+// received and issued quantities before the first day (F) and before the day
+// after the last (T1). Each is read as the kept monthly figures of the months
+// before the date's month plus the lines of that month dated before the date,
+// so the quantities over the years before a period come from a few figures per
+// item, never from every line. The period's quantities are the differences.
+//   繰越数量   = in before F - out before F
+//   期間入庫数 = in before T1 - in before F     (期間出庫数 likewise)
+//   在庫数     = in before T1 - out before T1
+// The line sums read the slip headers by date (CROSS JOIN keeps that order;
+// the item-code index would read every line of every item).
 const char* const kListQuery = R"(
 SELECT m_商品.商品コード AS 商品コード,
        m_商品.商品名 AS 商品名,
-       IFNULL(tmp_繰越仕入数量.繰越仕入数量, 0) - IFNULL(tmp_繰越売上数量.繰越売上数量, 0) AS 繰越数量,
-       IFNULL(tmp_期間入庫数.期間入庫数, 0) AS 期間入庫数,
-       IFNULL(tmp_期間出庫数.期間出庫数, 0) AS 期間出庫数,
-       IFNULL(tmp_繰越仕入数量.繰越仕入数量, 0) - IFNULL(tmp_繰越売上数量.繰越売上数量, 0)
-         + IFNULL(tmp_期間入庫数.期間入庫数, 0) - IFNULL(tmp_期間出庫数.期間出庫数, 0) AS 在庫数
-FROM (((m_商品
-LEFT JOIN (SELECT v_売上明細.商品コード, IFNULL(SUM(v_売上明細.数量), 0) AS 繰越売上数量
-           FROM v_売上, v_売上明細
-           WHERE v_売上.伝票番号 = v_売上明細.伝票番号
-           AND v_売上明細.商品コード IS NOT NULL
-           AND v_売上.売上年月日 < :SalesSumDateTo
-           GROUP BY v_売上明細.商品コード) AS tmp_繰越売上数量
-       ON m_商品.商品コード = tmp_繰越売上数量.商品コード)
-LEFT JOIN (SELECT v_仕入明細.商品コード, IFNULL(SUM(v_仕入明細.数量), 0) AS 繰越仕入数量
-           FROM v_仕入, v_仕入明細
-           WHERE v_仕入.伝票番号 = v_仕入明細.伝票番号
-           AND v_仕入明細.商品コード IS NOT NULL
-           AND v_仕入.仕入年月日 < :BuyingSumDateTo
-           GROUP BY v_仕入明細.商品コード) AS tmp_繰越仕入数量
-       ON m_商品.商品コード = tmp_繰越仕入数量.商品コード)
-LEFT JOIN (SELECT v_仕入明細.商品コード, IFNULL(SUM(v_仕入明細.数量), 0) AS 期間入庫数
-           FROM v_仕入, v_仕入明細
-           WHERE v_仕入.伝票番号 = v_仕入明細.伝票番号
-           AND v_仕入明細.商品コード IS NOT NULL
-           AND v_仕入.仕入年月日 >= :BuyingDateFrom
-           AND v_仕入.仕入年月日 <  :BuyingDateTo
-           GROUP BY v_仕入明細.商品コード) AS tmp_期間入庫数
-       ON m_商品.商品コード = tmp_期間入庫数.商品コード)
-LEFT JOIN (SELECT v_売上明細.商品コード, IFNULL(SUM(v_売上明細.数量), 0) AS 期間出庫数
-           FROM v_売上, v_売上明細
-           WHERE v_売上.伝票番号 = v_売上明細.伝票番号
-           AND v_売上明細.商品コード IS NOT NULL
-           AND v_売上.売上年月日 >= :SalesDateFrom
-           AND v_売上.売上年月日 <  :SalesDateTo
-           GROUP BY v_売上明細.商品コード) AS tmp_期間出庫数
-       ON m_商品.商品コード = tmp_期間出庫数.商品コード
+       IFNULL(k.入庫前, 0) + IFNULL(p.入庫前, 0) - IFNULL(k.出庫前, 0) - IFNULL(s.出庫前, 0) AS 繰越数量,
+       IFNULL(k.入庫迄, 0) + IFNULL(p.入庫迄, 0) - IFNULL(k.入庫前, 0) - IFNULL(p.入庫前, 0) AS 期間入庫数,
+       IFNULL(k.出庫迄, 0) + IFNULL(s.出庫迄, 0) - IFNULL(k.出庫前, 0) - IFNULL(s.出庫前, 0) AS 期間出庫数,
+       IFNULL(k.入庫迄, 0) + IFNULL(p.入庫迄, 0) - IFNULL(k.出庫迄, 0) - IFNULL(s.出庫迄, 0) AS 在庫数
+FROM ((m_商品
+LEFT JOIN (SELECT 商品コード,
+                  SUM(CASE WHEN 年月 < :FromMonth THEN 入庫数 ELSE 0 END) AS 入庫前,
+                  SUM(CASE WHEN 年月 < :FromMonth THEN 出庫数 ELSE 0 END) AS 出庫前,
+                  SUM(入庫数) AS 入庫迄,
+                  SUM(出庫数) AS 出庫迄
+           FROM t_在庫月計
+           WHERE 年月 < :ToMonth
+           GROUP BY 商品コード) AS k
+       ON m_商品.商品コード = k.商品コード)
+LEFT JOIN (SELECT d.商品コード,
+                  SUM(CASE WHEN h.仕入年月日 >= :FromMonthStart AND h.仕入年月日 < :From
+                           THEN IFNULL(d.数量, 0) ELSE 0 END) AS 入庫前,
+                  SUM(CASE WHEN h.仕入年月日 >= :ToMonthStart AND h.仕入年月日 < :To
+                           THEN IFNULL(d.数量, 0) ELSE 0 END) AS 入庫迄
+           FROM t_仕入 AS h CROSS JOIN t_仕入明細 AS d
+           WHERE h.伝票番号 = d.伝票番号
+           AND d.商品コード IS NOT NULL
+           AND (h.仕入年月日 >= :FromMonthStart AND h.仕入年月日 < :From
+                OR h.仕入年月日 >= :ToMonthStart AND h.仕入年月日 < :To)
+           GROUP BY d.商品コード) AS p
+       ON m_商品.商品コード = p.商品コード)
+LEFT JOIN (SELECT d.商品コード,
+                  SUM(CASE WHEN h.売上年月日 >= :FromMonthStart AND h.売上年月日 < :From
+                           THEN IFNULL(d.数量, 0) ELSE 0 END) AS 出庫前,
+                  SUM(CASE WHEN h.売上年月日 >= :ToMonthStart AND h.売上年月日 < :To
+                           THEN IFNULL(d.数量, 0) ELSE 0 END) AS 出庫迄
+           FROM t_売上 AS h CROSS JOIN t_売上明細 AS d
+           WHERE h.伝票番号 = d.伝票番号
+           AND d.商品コード IS NOT NULL
+           AND (h.売上年月日 >= :FromMonthStart AND h.売上年月日 < :From
+                OR h.売上年月日 >= :ToMonthStart AND h.売上年月日 < :To)
+           GROUP BY d.商品コード) AS s
+       ON m_商品.商品コード = s.商品コード
 )";
 
 }  // namespace
@@ -79,12 +89,14 @@ Period StockListComputation::build(const QDate& from, const QDate& to)
 
     const QDate f = period.from;
     const QDate next = period.dayAfterTo();
-    ds.setParam(QStringLiteral("SalesSumDateTo"), f);
-    ds.setParam(QStringLiteral("BuyingSumDateTo"), f);
-    ds.setParam(QStringLiteral("BuyingDateFrom"), f);
-    ds.setParam(QStringLiteral("BuyingDateTo"), next);
-    ds.setParam(QStringLiteral("SalesDateFrom"), f);
-    ds.setParam(QStringLiteral("SalesDateTo"), next);
+    const QDate fMonth(f.year(), f.month(), 1);
+    const QDate nextMonth(next.year(), next.month(), 1);
+    ds.setParam(QStringLiteral("From"), f);
+    ds.setParam(QStringLiteral("To"), next);
+    ds.setParam(QStringLiteral("FromMonthStart"), fMonth);
+    ds.setParam(QStringLiteral("ToMonthStart"), nextMonth);
+    ds.setParam(QStringLiteral("FromMonth"), fMonth.toString(QStringLiteral("yyyy-MM")));
+    ds.setParam(QStringLiteral("ToMonth"), nextMonth.toString(QStringLiteral("yyyy-MM")));
     ds.open();
     // The query asks for no order; the list starts in item-code order until the
     // user sorts by a column title.
