@@ -12,6 +12,7 @@
 #include "cases_accounts.h"
 #include "cases_reports.h"
 #include "cases_slips.h"
+#include "cases_stock.h"
 #include "connection.h"
 #include "datacases.h"
 #include "harness.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv)
         addAccountsCases(suite, context);
         addReportCases(suite, context);
         addSlipCases(suite, context);
+        addStockCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());
