@@ -1,4 +1,5 @@
-// The launcher opens the two ledgers and the two balance lists.
+// The launcher opens the ledgers (customer, supplier, item), the two balance
+// lists and the item stock list.
 #include <QAction>
 #include <QTest>
 
@@ -32,6 +33,12 @@ void TestAccountsLauncher::launcherOpensTheWindows_data()
     QTest::newRow("supplier ledger") << "ActionLedgerSupplier"
                                      << "TLedgerSupplierForm"
                                      << "仕入先元帳";
+    QTest::newRow("item stock list") << "ActionItemStockList"
+                                     << "TItemStockListForm"
+                                     << "商品在庫一覧表";
+    QTest::newRow("item ledger") << "ActionLedgerItem"
+                                 << "TLedgerItemForm"
+                                 << "商品元帳";
 }
 
 void TestAccountsLauncher::launcherOpensTheWindows()
