@@ -594,6 +594,14 @@ CREATE TRIGGER tr_t_仕入_在庫_before_delete BEFORE DELETE ON t_仕入 BEGIN
     AND 商品コード IN (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = OLD.伝票番号);
 END;
 
+CREATE TRIGGER tr_t_仕入_在庫_before_update BEFORE UPDATE OF 伝票番号 ON t_仕入
+WHEN NEW.伝票番号 IS NOT OLD.伝票番号 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = (SELECT substr(h.仕入年月日, 1, 7) FROM t_仕入 AS h WHERE h.伝票番号 = NEW.伝票番号)
+    AND 商品コード IN (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号);
+END;
+
 CREATE TRIGGER tr_t_仕入_在庫_update AFTER UPDATE OF 伝票番号, 仕入年月日 ON t_仕入 BEGIN
     UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
                                         WHERE d.伝票番号 = OLD.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
@@ -668,6 +676,14 @@ CREATE TRIGGER tr_t_売上_在庫_before_delete BEFORE DELETE ON t_売上 BEGIN
                                         WHERE d.伝票番号 = OLD.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
     WHERE 年月 = substr(OLD.売上年月日, 1, 7)
     AND 商品コード IN (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = OLD.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_売上_在庫_before_update BEFORE UPDATE OF 伝票番号 ON t_売上
+WHEN NEW.伝票番号 IS NOT OLD.伝票番号 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_売上明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = (SELECT substr(h.売上年月日, 1, 7) FROM t_売上 AS h WHERE h.伝票番号 = NEW.伝票番号)
+    AND 商品コード IN (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号);
 END;
 
 CREATE TRIGGER tr_t_売上_在庫_update AFTER UPDATE OF 伝票番号, 売上年月日 ON t_売上 BEGIN
