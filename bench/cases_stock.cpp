@@ -188,6 +188,52 @@ void addStockListCase(BenchSuite& suite, const BenchContext& ctx, const std::str
     });
 }
 
+// The same list against the same query run as plain SQL: what the dataset layer
+// adds to reading the kept figures.
+void addStockListOwnQueryCase(BenchSuite& suite, const BenchContext& ctx)
+{
+    const QDate from = ctx.month;
+    const QDate next = ctx.month.addMonths(1);
+    struct Window {
+        Connection connection;
+        std::unique_ptr<StockListComputation> list;
+    };
+    auto window = std::make_shared<Window>();
+    window->connection.open(ctx.path);
+    window->list = std::make_unique<StockListComputation>(window->connection);
+    auto raw = std::make_shared<RawDb>(ctx.path);
+    sqlite3_stmt* query = raw->prepare(StockListComputation::queryText().toUtf8().constData());
+    requirePlan(query, {"SCAN t_在庫月計", "USING COVERING INDEX ix_t_仕入_仕入年月日",
+                        "USING COVERING INDEX ix_t_売上_売上年月日"});
+    const auto bind = [query](const char* name, const QString& value) {
+        bindText(query, sqlite3_bind_parameter_index(query, name), value);
+    };
+    // One month: both partial months are empty, the kept figures carry it all.
+    bind(":From", from.toString(Qt::ISODate));
+    bind(":To", next.toString(Qt::ISODate));
+    bind(":FromMonthStart", from.toString(Qt::ISODate));
+    bind(":ToMonthStart", next.toString(Qt::ISODate));
+    bind(":FromMonth", from.toString("yyyy-MM"));
+    bind(":ToMonth", next.toString("yyyy-MM"));
+    suite.add({
+        "stock list, all items, one month, against its own query",
+        [window, from, next] {
+            window->list->build(from, next.addDays(-1));
+            return listSum(window->list->dataset());
+        },
+        [raw, query] {
+            std::uint64_t sum = 0;
+            eachRow(query, [&] {
+                sum += stockRowSum(columnText(query, 0), sqlite3_column_int64(query, 2),
+                                   sqlite3_column_int64(query, 3), sqlite3_column_int64(query, 4),
+                                   sqlite3_column_int64(query, 5));
+            });
+            return std::int64_t(sum);
+        },
+        "the same query in plain SQL",
+    });
+}
+
 // -- item ledger -----------------------------------------------------------------------
 
 QString busiestItem(Connection& c, const QDate& from, const QDate& dayAfter)
@@ -334,6 +380,7 @@ void addStockCases(BenchSuite& suite, const BenchContext& context)
     const QDate first = context.month;
     addStockListCase(suite, context, "one month", first, first.addMonths(1).addDays(-1));
     addStockListCase(suite, context, "15th to 14th", first.addDays(14), first.addMonths(1).addDays(13));
+    addStockListOwnQueryCase(suite, context);
     addItemLedgerCase(suite, context);
     addStockListPdf(suite, context);
 }
