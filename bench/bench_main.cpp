@@ -13,6 +13,7 @@
 #include "cases_bills.h"
 #include "cases_reports.h"
 #include "cases_slips.h"
+#include "cases_stock.h"
 #include "connection.h"
 #include "datacases.h"
 #include "harness.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv)
         addBillCases(suite, context);
         addReportCases(suite, context);
         addSlipCases(suite, context);
+        addStockCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());

@@ -17,8 +17,10 @@
 #include "inputsupplierform.h"
 #include "inputtaxform.h"
 #include "inputunitform.h"
+#include "itemstocklistform.h"
 #include "launcher.h"
 #include "ledgercustomerform.h"
+#include "ledgeritemform.h"
 #include "ledgersupplierform.h"
 
 void WindowRegistry::add(const QString& actionName, Factory factory)
@@ -50,4 +52,6 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TAccountsPayableListForm>(QStringLiteral("ActionAccountsPayableList"));
     registry.add<TLedgerSupplierForm>(QStringLiteral("ActionLedgerSupplier"));
     registry.add<TBillIssueForm>(QStringLiteral("ActionBillIssue"));
+    registry.add<TItemStockListForm>(QStringLiteral("ActionItemStockList"));
+    registry.add<TLedgerItemForm>(QStringLiteral("ActionLedgerItem"));
 }

@@ -15,6 +15,7 @@
 #include "connection.h"
 #include "dberror.h"
 #include "statement.h"
+#include "stockbymonth.h"
 
 namespace Book {
 
@@ -287,6 +288,8 @@ const std::vector<UpgradeStep>& upgradeSteps()
         // A book made before books carried a version has exactly the tables of
         // version 1; the upgrade marks it (application id and version).
         {0, [](Connection&) {}},
+        // Version 2 keeps the stock by item and month for the stock list.
+        {1, addStockByMonth},
     };
     return steps;
 }

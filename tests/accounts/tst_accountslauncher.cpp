@@ -1,4 +1,5 @@
-// The launcher opens the two ledgers, the two balance lists and the bills.
+// The launcher opens the ledgers (customer, supplier, item), the two balance
+// lists, the bills and the item stock list.
 #include <QAction>
 #include <QTest>
 
@@ -35,6 +36,12 @@ void TestAccountsLauncher::launcherOpensTheWindows_data()
     QTest::newRow("bills") << "ActionBillIssue"
                            << "TBillIssueForm"
                            << "売掛請求";
+    QTest::newRow("item stock list") << "ActionItemStockList"
+                                     << "TItemStockListForm"
+                                     << "商品在庫一覧表";
+    QTest::newRow("item ledger") << "ActionLedgerItem"
+                                 << "TLedgerItemForm"
+                                 << "商品元帳";
 }
 
 void TestAccountsLauncher::launcherOpensTheWindows()

@@ -62,3 +62,19 @@ inline Money yen(const char* typed)
 {
     return Money::parse(QString::fromLatin1(typed));
 }
+
+// Takes the stock kept by month (its table and triggers) out of a book, as a
+// book of version 1 was made; the caller marks the version.
+inline void dropStockByMonth(Connection& c)
+{
+    QStringList triggers;
+    {
+        Statement st(c, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' "
+                                       "AND sql LIKE '%t_在庫月計%'"));
+        while (st.step())
+            triggers << st.text(0);
+    }
+    for (const QString& name : triggers)
+        c.exec(QStringLiteral("DROP TRIGGER \"%1\"").arg(name));
+    c.exec(QStringLiteral("DROP TABLE t_在庫月計"));
+}

@@ -1,0 +1,213 @@
+#include "ledgeritemform.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "codelookup.h"
+#include "datepicker.h"
+#include "dbcodeedit.h"
+#include "dbgrid.h"
+#include "dbtext.h"
+#include "finditemdlg.h"
+#include "inputbuyingform.h"
+#include "inputsalesform.h"
+#include "ledgeritemrptform.h"
+#include "periodrow.h"
+#include "reportpreview.h"
+#include "slipopener.h"
+
+namespace {
+
+const QString kItemCode = QStringLiteral("商品コード");
+const QString kKindCode = QStringLiteral("種別コード");
+const QString kSlipNo = QStringLiteral("伝票番号");
+const QString kItemQuery = QStringLiteral("SELECT * FROM m_商品 WHERE 商品コード = :Code");
+
+QList<ColumnSpec> ledgerColumns()
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    return {
+        {QStringLiteral("年月日"), {}, 70, left, DisplayFormat::Date},
+        {QStringLiteral("種別"), {}, 70, left},
+        {kSlipNo, {}, 60, right, DisplayFormat::Integer},
+        // The counterpart's code is in the rows but never shown.
+        {QStringLiteral("相手先コード"), {}, 80, left, DisplayFormat::Text, false},
+        {QStringLiteral("相手先名"), {}, 150, left},
+        {QStringLiteral("単価"), {}, 70, right, DisplayFormat::Money},
+        {QStringLiteral("税額"), {}, 60, right, DisplayFormat::Money},
+        {QStringLiteral("数量"), {}, 60, right, DisplayFormat::Quantity},
+        {QStringLiteral("金額"), {}, 80, right, DisplayFormat::Money},
+        {QStringLiteral("入出庫数"), {}, 70, right, DisplayFormat::Quantity},
+        {QStringLiteral("在庫数"), {}, 70, right, DisplayFormat::Quantity},
+    };
+}
+
+SlipOpener slipOpenerFor(int kind)
+{
+    switch (kind) {
+        case 1:
+            return openSlipWindow<TInputBuyingForm>;
+        case 2:
+            return openSlipWindow<TInputSalesForm>;
+        default:
+            return nullptr;  // the carried-forward row has no slip
+    }
+}
+
+}  // namespace
+
+TLedgerItemForm::TLedgerItemForm(QWidget* owner)
+    : FunctionWindow(owner),
+      EditCode(new DbCodeEdit),
+      m_periodRow(new PeriodRow),
+      JvDatePickerEditFrom(m_periodRow->from),
+      JvDatePickerEditTo(m_periodRow->to),
+      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
+      GridLedger(new DbGrid),
+      DBTextItemName(new DbText),
+      m_ledger(Connection),
+      m_item(std::make_unique<Dataset>(Connection, kItemQuery)),
+      m_shownItem(std::make_unique<Dataset>(Connection, kItemQuery)),
+      m_preview(previewReport)
+{
+    m_item->setObjectName(QStringLiteral("ItemDataSet"));
+    LedgerDataSet().setObjectName(QStringLiteral("LedgerDataSet"));
+    ActionDispDetail = createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("伝票表示"),
+                                    QKeySequence(), [this] { ActionDispDetailExecute(); });
+    ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
+                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
+    ActionClose = createCloseAction();
+    buildControls();
+
+    connect(EditCode, &DbCodeEdit::exited, this, [this] { runGuarded([this] { EditCodeExit(); }); });
+    connect(EditCode, &DbCodeEdit::buttonClicked, this,
+            [this] { runGuarded([this] { EditCodeButtonClick(); }); });
+    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { BuildLedger(); }); });
+    connect(GridLedger, &DbGrid::rowActivated, this, [this] { ActionDispDetail->trigger(); });
+    FormCreate();
+}
+
+void TLedgerItemForm::buildControls()
+{
+    setWindowTitle(QStringLiteral("商品元帳"));
+    resize(900, 560);
+
+    EditCode->setObjectName(QStringLiteral("EditCode"));
+    EditCode->setMaxLength(13);
+    EditCode->setMinimumWidth(120);
+    DBTextItemName->setObjectName(QStringLiteral("DBTextItemName"));
+    DBTextItemName->setFrameShape(QFrame::Panel);
+    DBTextItemName->setFrameShadow(QFrame::Sunken);
+    DBTextItemName->setMinimumWidth(260);
+    DBTextItemName->bind(*m_item, QStringLiteral("商品名"));
+    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
+
+    GridLedger->setObjectName(QStringLiteral("GridLedger"));
+    GridLedger->setDataset(LedgerDataSet(), ledgerColumns());
+
+    auto* codeRow = new QHBoxLayout;
+    codeRow->addWidget(new QLabel(kItemCode));
+    codeRow->addWidget(EditCode);
+    codeRow->addWidget(DBTextItemName);
+    codeRow->addStretch();
+
+    PeriodRow* periodRow = m_periodRow;
+    periodRow->addSpacing(16);
+    periodRow->addWidget(ButtonDisp);
+    periodRow->addStretch();
+
+    QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
+
+    auto* layout = new QVBoxLayout(body());
+    layout->addLayout(codeRow);
+    layout->addLayout(periodRow);
+    layout->addWidget(GridLedger, 1);
+    layout->addLayout(buttonRow);
+}
+
+void TLedgerItemForm::setInitialValues()
+{
+    m_periodRow->setMonthOf(QDate::currentDate());
+}
+
+void TLedgerItemForm::updateActions()
+{
+    ButtonDisp->setEnabled(itemLoadedAsTyped());
+    const bool shown = LedgerDataSet().isOpen();
+    ActionDispDetail->setEnabled(shown);
+    ActionPrint->setEnabled(shown);
+}
+
+bool TLedgerItemForm::itemLoadedAsTyped() const
+{
+    if (!m_item->isOpen() || m_item->isEmpty())
+        return false;
+    const Field code = m_item->field(kItemCode);
+    return !code.isNull() && code.asText() == EditCode->text();
+}
+
+void TLedgerItemForm::loadItem(const QString& code)
+{
+    m_item->close();
+    m_item->setParam(QStringLiteral("Code"), code);
+    m_item->open();
+}
+
+void TLedgerItemForm::EditCodeExit()
+{
+    loadItem(EditCode->text());
+}
+
+void TLedgerItemForm::EditCodeButtonClick()
+{
+    if (const std::optional<QString> code = lookUpCode<TFindItemDlg>(this)) {
+        EditCode->setText(*code);
+        // As if the code had been typed and the field left; the focus may come
+        // back only after the dialog is gone, so the item is loaded here.
+        EditCodeExit();
+        EditCode->setFocus(Qt::OtherFocusReason);
+        focusNextChild();
+    }
+}
+
+void TLedgerItemForm::BuildLedger()
+{
+    // The item comes from the looked-up row, never from the text of the field.
+    const QString code =
+        m_item->isOpen() && !m_item->isEmpty() ? m_item->field(kItemCode).asText() : QString();
+    m_shownItem->close();
+    m_periodRow->show(m_ledger.build(code, JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
+    m_shownItem->setParam(QStringLiteral("Code"), code);
+    m_shownItem->open();
+}
+
+void TLedgerItemForm::openOnItem(const QString& code, const QDate& from, const QDate& to)
+{
+    runGuarded([&] {
+        JvDatePickerEditFrom->setDate(from);
+        JvDatePickerEditTo->setDate(to);
+        EditCode->setText(code);
+        loadItem(code);
+        BuildLedger();
+    });
+}
+
+void TLedgerItemForm::ActionDispDetailExecute()
+{
+    Dataset& ds = LedgerDataSet();
+    if (ds.currentRow() < 0)
+        return;
+    if (const SlipOpener open = slipOpenerFor(int(ds.field(kKindCode).asInt())))
+        open(this, QString::number(ds.field(kSlipNo).asInt()));
+}
+
+void TLedgerItemForm::ActionPrintExecute()
+{
+    TLedgerItemRptForm report(LedgerDataSet(), *m_shownItem);
+    report.QRLabelDateFrom.setCaption(PeriodFromText());
+    report.QRLabelDateTo.setCaption(PeriodToText());
+    m_preview(this, report);
+}

@@ -1,0 +1,209 @@
+#include "stockbymonth.h"
+
+#include <QString>
+
+#include "connection.h"
+
+namespace {
+
+// The same text as the section "Stock kept by month" of schema.sql; a test
+// compares what both make.
+const char* const kSchema = R"(
+CREATE TABLE t_在庫月計 (
+    商品コード TEXT NOT NULL,
+    年月       TEXT NOT NULL,
+    入庫数     INTEGER NOT NULL DEFAULT 0 CHECK (typeof(入庫数) = 'integer'),
+    出庫数     INTEGER NOT NULL DEFAULT 0 CHECK (typeof(出庫数) = 'integer'),
+    PRIMARY KEY (商品コード, 年月)
+) WITHOUT ROWID;
+
+CREATE TRIGGER tr_t_仕入明細_在庫_before_insert BEFORE INSERT ON t_仕入明細 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    WHERE 商品コード = (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    AND 年月 = (SELECT substr(h.仕入年月日, 1, 7) FROM t_仕入 AS h WHERE h.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_仕入明細_在庫_insert AFTER INSERT ON t_仕入明細 BEGIN
+    INSERT INTO t_在庫月計 (商品コード, 年月, 入庫数)
+    SELECT NEW.商品コード, substr(h.仕入年月日, 1, 7), IFNULL(NEW.数量, 0)
+    FROM t_仕入 AS h
+    WHERE h.伝票番号 = NEW.伝票番号 AND h.仕入年月日 IS NOT NULL AND NEW.商品コード IS NOT NULL
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 入庫数 = 入庫数 + excluded.入庫数;
+END;
+
+CREATE TRIGGER tr_t_仕入明細_在庫_delete AFTER DELETE ON t_仕入明細 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - IFNULL(OLD.数量, 0)
+    WHERE 商品コード = OLD.商品コード
+    AND 年月 = (SELECT substr(h.仕入年月日, 1, 7) FROM t_仕入 AS h WHERE h.伝票番号 = OLD.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_仕入明細_在庫_before_update BEFORE UPDATE OF 伝票番号, 明細番号 ON t_仕入明細
+WHEN NEW.伝票番号 IS NOT OLD.伝票番号 OR NEW.明細番号 IS NOT OLD.明細番号 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    WHERE 商品コード = (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    AND 年月 = (SELECT substr(h.仕入年月日, 1, 7) FROM t_仕入 AS h WHERE h.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_仕入明細_在庫_update AFTER UPDATE OF 伝票番号, 商品コード, 数量 ON t_仕入明細 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - IFNULL(OLD.数量, 0)
+    WHERE 商品コード = OLD.商品コード
+    AND 年月 = (SELECT substr(h.仕入年月日, 1, 7) FROM t_仕入 AS h WHERE h.伝票番号 = OLD.伝票番号);
+    INSERT INTO t_在庫月計 (商品コード, 年月, 入庫数)
+    SELECT NEW.商品コード, substr(h.仕入年月日, 1, 7), IFNULL(NEW.数量, 0)
+    FROM t_仕入 AS h
+    WHERE h.伝票番号 = NEW.伝票番号 AND h.仕入年月日 IS NOT NULL AND NEW.商品コード IS NOT NULL
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 入庫数 = 入庫数 + excluded.入庫数;
+END;
+
+CREATE TRIGGER tr_t_仕入_在庫_before_insert BEFORE INSERT ON t_仕入 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = (SELECT substr(h.仕入年月日, 1, 7) FROM t_仕入 AS h WHERE h.伝票番号 = NEW.伝票番号)
+    AND 商品コード IN (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_仕入_在庫_insert AFTER INSERT ON t_仕入 WHEN NEW.仕入年月日 IS NOT NULL BEGIN
+    INSERT INTO t_在庫月計 (商品コード, 年月, 入庫数)
+    SELECT d.商品コード, substr(NEW.仕入年月日, 1, 7), SUM(IFNULL(d.数量, 0))
+    FROM t_仕入明細 AS d
+    WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード IS NOT NULL
+    GROUP BY d.商品コード
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 入庫数 = 入庫数 + excluded.入庫数;
+END;
+
+CREATE TRIGGER tr_t_仕入_在庫_before_delete BEFORE DELETE ON t_仕入 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
+                                        WHERE d.伝票番号 = OLD.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = substr(OLD.仕入年月日, 1, 7)
+    AND 商品コード IN (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = OLD.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_仕入_在庫_before_update BEFORE UPDATE OF 伝票番号 ON t_仕入
+WHEN NEW.伝票番号 IS NOT OLD.伝票番号 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = (SELECT substr(h.仕入年月日, 1, 7) FROM t_仕入 AS h WHERE h.伝票番号 = NEW.伝票番号)
+    AND 商品コード IN (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_仕入_在庫_update AFTER UPDATE OF 伝票番号, 仕入年月日 ON t_仕入 BEGIN
+    UPDATE t_在庫月計 SET 入庫数 = 入庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_仕入明細 AS d
+                                        WHERE d.伝票番号 = OLD.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = substr(OLD.仕入年月日, 1, 7)
+    AND 商品コード IN (SELECT d.商品コード FROM t_仕入明細 AS d WHERE d.伝票番号 = OLD.伝票番号);
+    INSERT INTO t_在庫月計 (商品コード, 年月, 入庫数)
+    SELECT d.商品コード, substr(NEW.仕入年月日, 1, 7), SUM(IFNULL(d.数量, 0))
+    FROM t_仕入明細 AS d
+    WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード IS NOT NULL AND NEW.仕入年月日 IS NOT NULL
+    GROUP BY d.商品コード
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 入庫数 = 入庫数 + excluded.入庫数;
+END;
+
+CREATE TRIGGER tr_t_売上明細_在庫_before_insert BEFORE INSERT ON t_売上明細 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_売上明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    WHERE 商品コード = (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    AND 年月 = (SELECT substr(h.売上年月日, 1, 7) FROM t_売上 AS h WHERE h.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_売上明細_在庫_insert AFTER INSERT ON t_売上明細 BEGIN
+    INSERT INTO t_在庫月計 (商品コード, 年月, 出庫数)
+    SELECT NEW.商品コード, substr(h.売上年月日, 1, 7), IFNULL(NEW.数量, 0)
+    FROM t_売上 AS h
+    WHERE h.伝票番号 = NEW.伝票番号 AND h.売上年月日 IS NOT NULL AND NEW.商品コード IS NOT NULL
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 出庫数 = 出庫数 + excluded.出庫数;
+END;
+
+CREATE TRIGGER tr_t_売上明細_在庫_delete AFTER DELETE ON t_売上明細 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - IFNULL(OLD.数量, 0)
+    WHERE 商品コード = OLD.商品コード
+    AND 年月 = (SELECT substr(h.売上年月日, 1, 7) FROM t_売上 AS h WHERE h.伝票番号 = OLD.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_売上明細_在庫_before_update BEFORE UPDATE OF 伝票番号, 明細番号 ON t_売上明細
+WHEN NEW.伝票番号 IS NOT OLD.伝票番号 OR NEW.明細番号 IS NOT OLD.明細番号 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_売上明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    WHERE 商品コード = (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号 AND d.明細番号 = NEW.明細番号)
+    AND 年月 = (SELECT substr(h.売上年月日, 1, 7) FROM t_売上 AS h WHERE h.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_売上明細_在庫_update AFTER UPDATE OF 伝票番号, 商品コード, 数量 ON t_売上明細 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - IFNULL(OLD.数量, 0)
+    WHERE 商品コード = OLD.商品コード
+    AND 年月 = (SELECT substr(h.売上年月日, 1, 7) FROM t_売上 AS h WHERE h.伝票番号 = OLD.伝票番号);
+    INSERT INTO t_在庫月計 (商品コード, 年月, 出庫数)
+    SELECT NEW.商品コード, substr(h.売上年月日, 1, 7), IFNULL(NEW.数量, 0)
+    FROM t_売上 AS h
+    WHERE h.伝票番号 = NEW.伝票番号 AND h.売上年月日 IS NOT NULL AND NEW.商品コード IS NOT NULL
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 出庫数 = 出庫数 + excluded.出庫数;
+END;
+
+CREATE TRIGGER tr_t_売上_在庫_before_insert BEFORE INSERT ON t_売上 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_売上明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = (SELECT substr(h.売上年月日, 1, 7) FROM t_売上 AS h WHERE h.伝票番号 = NEW.伝票番号)
+    AND 商品コード IN (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_売上_在庫_insert AFTER INSERT ON t_売上 WHEN NEW.売上年月日 IS NOT NULL BEGIN
+    INSERT INTO t_在庫月計 (商品コード, 年月, 出庫数)
+    SELECT d.商品コード, substr(NEW.売上年月日, 1, 7), SUM(IFNULL(d.数量, 0))
+    FROM t_売上明細 AS d
+    WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード IS NOT NULL
+    GROUP BY d.商品コード
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 出庫数 = 出庫数 + excluded.出庫数;
+END;
+
+CREATE TRIGGER tr_t_売上_在庫_before_delete BEFORE DELETE ON t_売上 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_売上明細 AS d
+                                        WHERE d.伝票番号 = OLD.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = substr(OLD.売上年月日, 1, 7)
+    AND 商品コード IN (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = OLD.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_売上_在庫_before_update BEFORE UPDATE OF 伝票番号 ON t_売上
+WHEN NEW.伝票番号 IS NOT OLD.伝票番号 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_売上明細 AS d
+                                        WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = (SELECT substr(h.売上年月日, 1, 7) FROM t_売上 AS h WHERE h.伝票番号 = NEW.伝票番号)
+    AND 商品コード IN (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号);
+END;
+
+CREATE TRIGGER tr_t_売上_在庫_update AFTER UPDATE OF 伝票番号, 売上年月日 ON t_売上 BEGIN
+    UPDATE t_在庫月計 SET 出庫数 = 出庫数 - (SELECT IFNULL(SUM(IFNULL(d.数量, 0)), 0) FROM t_売上明細 AS d
+                                        WHERE d.伝票番号 = OLD.伝票番号 AND d.商品コード = t_在庫月計.商品コード)
+    WHERE 年月 = substr(OLD.売上年月日, 1, 7)
+    AND 商品コード IN (SELECT d.商品コード FROM t_売上明細 AS d WHERE d.伝票番号 = OLD.伝票番号);
+    INSERT INTO t_在庫月計 (商品コード, 年月, 出庫数)
+    SELECT d.商品コード, substr(NEW.売上年月日, 1, 7), SUM(IFNULL(d.数量, 0))
+    FROM t_売上明細 AS d
+    WHERE d.伝票番号 = NEW.伝票番号 AND d.商品コード IS NOT NULL AND NEW.売上年月日 IS NOT NULL
+    GROUP BY d.商品コード
+    ON CONFLICT (商品コード, 年月) DO UPDATE SET 出庫数 = 出庫数 + excluded.出庫数;
+END;
+)";
+
+// Every dated line that names an item, summed by item and month.
+const char* const kFill = R"(
+INSERT INTO t_在庫月計 (商品コード, 年月, 入庫数, 出庫数)
+SELECT 商品コード, 年月, SUM(入庫数), SUM(出庫数)
+FROM (SELECT d.商品コード AS 商品コード, substr(h.仕入年月日, 1, 7) AS 年月, IFNULL(d.数量, 0) AS 入庫数, 0 AS 出庫数
+      FROM t_仕入 AS h, t_仕入明細 AS d
+      WHERE h.伝票番号 = d.伝票番号 AND d.商品コード IS NOT NULL AND h.仕入年月日 IS NOT NULL
+      UNION ALL
+      SELECT d.商品コード, substr(h.売上年月日, 1, 7), 0, IFNULL(d.数量, 0)
+      FROM t_売上 AS h, t_売上明細 AS d
+      WHERE h.伝票番号 = d.伝票番号 AND d.商品コード IS NOT NULL AND h.売上年月日 IS NOT NULL)
+GROUP BY 商品コード, 年月;
+)";
+
+}  // namespace
+
+void addStockByMonth(Connection& connection)
+{
+    connection.exec(QString::fromUtf8(kSchema));
+    connection.exec(QString::fromUtf8(kFill));
+}

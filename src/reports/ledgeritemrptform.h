@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include "report.h"
+
+class Dataset;
+
+// The item ledger print: A4 landscape, the item and the period over nine
+// columns, one line per row of the window's ledger (the carried-forward row
+// first, running stock already in the rows). The heading repeats on every page
+// and names the item of `ItemDataSet`'s current row.
+class TLedgerItemRptForm : public Report {
+public:
+    TLedgerItemRptForm(Dataset& LedgerDataSet, Dataset& ItemDataSet);
+
+    ReportLabel QRLabelDateFrom{*this, QStringLiteral("QRLabelDateFrom")};
+    ReportLabel QRLabelDateTo{*this, QStringLiteral("QRLabelDateTo")};
+
+private:
+    static ReportLayout buildLayout();
+};
