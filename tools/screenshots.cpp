@@ -89,7 +89,10 @@ int main(int argc, char* argv[])
     {
         TLedgerCustomerForm ledger(nullptr);
         settle(&ledger);
-        ledger.EditCode->setText(customer);
+        ledger.EditCode->setFocus();
+        QTest::keyClicks(ledger.EditCode, customer);
+        QTest::keyClick(ledger.EditCode, Qt::Key_Return);  // looks the customer up
+        ledger.idleRefresh();                              // "表示" follows the lookup
         ledger.JvDatePickerEditFrom->setDate(QDate::currentDate().addYears(-1));
         QTest::mouseClick(ledger.ButtonDisp, Qt::LeftButton);
         ok = save(&ledger, out, QStringLiteral("customer-ledger")) && ok;

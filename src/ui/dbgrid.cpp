@@ -165,8 +165,8 @@ void DbGrid::columnsChanged()
         const int title =
             header->fontMetrics().horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString());
         const QString widest = widestValue(spec.format, m_moneyDigits);
-        const int value = widest.isEmpty() ? 0 : fontMetrics().horizontalAdvance(widest) + cellPadding;
-        header->resizeSection(c, std::max({spec.width, title + padding, value}));
+        const int value = widest.isEmpty() ? shownTextWidth(c) : fontMetrics().horizontalAdvance(widest);
+        header->resizeSection(c, std::max({spec.width, title + padding, value + cellPadding}));
     }
 }
 
@@ -189,6 +189,20 @@ QString DbGrid::widestValue(DisplayFormat format, int digits)
         default:
             return {};
     }
+}
+
+int DbGrid::shownTextWidth(int column) const
+{
+    // The rows at hand, as many as a reader scrolls through; a long name is cut
+    // at a width that leaves room for the other columns.
+    constexpr int Rows = 1000;
+    constexpr int Widest = 320;
+    const int rows = std::min(m_model->rowCount(), Rows);
+    int width = 0;
+    for (int row = 0; row < rows && width < Widest; ++row)
+        width =
+            std::max(width, fontMetrics().horizontalAdvance(m_model->index(row, column).data().toString()));
+    return std::min(width, Widest);
 }
 
 void DbGrid::setMoneyDigits(int digits)

@@ -113,6 +113,8 @@ protected:
     };
 
 private:
+    // The widest text shown in `column` (capped), for free-text columns.
+    int shownTextWidth(int column) const;
     void sortByHeader(int section);
     void showSortIndicator(int section, Qt::SortOrder order);
 

@@ -133,6 +133,19 @@ void TestDbGrid::columnsTakeTheirDeclaredWidths()
     wide.show();
     QVERIFY(QTest::qWaitForWindowExposed(&wide));
     QCOMPARE(wide.horizontalHeader()->length(), wide.viewport()->width());
+
+    // A text column widens to the longest text shown once the rows are there.
+    const QString longName = QStringLiteral("特選国産りんご詰め合わせ");
+    m_db->exec(
+        "INSERT INTO t_売上 (伝票番号) VALUES (1);"
+        "INSERT INTO t_売上明細 (伝票番号, 明細番号, 商品名) VALUES (1, 1, '" +
+        longName + "');");
+    Dataset named(*m_c, "SELECT * FROM t_売上明細");
+    DbGrid names;
+    names.setDataset(
+        named, {{"商品名", "商品名", 40}, {"数量", "数量", 20, Qt::AlignRight, DisplayFormat::Quantity}});
+    named.open();
+    QVERIFY(names.horizontalHeader()->sectionSize(0) > names.fontMetrics().horizontalAdvance(longName));
 }
 
 void TestDbGrid::headerClickSortsTheHeldRows()
