@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -13,11 +14,13 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -312,13 +315,43 @@ QString TMainForm::statusText() const
     return m_statusPanel->text();
 }
 
+namespace {
+
+// Upgrading a large book (filling a new kept figure from ten years of lines)
+// takes a while: it runs beside the event loop under a busy dialog, so the
+// window stays drawn and the user sees that work is going on.
+void upgradeWithProgress(QWidget* parent, const QString& path)
+{
+    QProgressDialog progress(QStringLiteral("帳簿を新しい版に更新しています…"), QString(), 0, 0, parent);
+    progress.setWindowTitle(QStringLiteral("帳簿の更新"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    std::exception_ptr failure;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            Book::upgrade(path);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+}  // namespace
+
 bool TMainForm::openBook()
 {
     const QString path = BuildConnectionString();
     Book::State state = Book::inspect(path, Book::Depth::Full);
     if (state.kind == Book::State::Older) {
         try {
-            Book::upgrade(path);
+            upgradeWithProgress(this, path);
             state = Book::inspect(path, Book::Depth::Quick);
         } catch (const DbError& e) {
             setBookUsable(false);
