@@ -33,4 +33,8 @@ DISPLAY="$display" openbox &
 wm=$!
 sleep 1
 DISPLAY="$display" QT_QPA_PLATFORM=xcb build/bin/corvinta-screenshots "$data" "$out"
+# The first page of the bills, as it goes to the customer.
+if [ -f "$out/bills.pdf" ]; then
+  pdftoppm -png -r 80 -f 1 -l 1 "$out/bills.pdf" "$out/bill-page"
+fi
 ls -1 "$out"
