@@ -21,17 +21,20 @@ int fail(const std::string& what)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
-        return fail("usage: mkdb SCHEMA.sql OUT.mdb");
+    if (argc < 3)
+        return fail("usage: mkdb SCHEMA.sql [MORE.sql ...] OUT.mdb");
     const std::string schemaPath = argv[1];
-    const std::string outPath = argv[2];
+    const std::string outPath = argv[argc - 1];
     const std::string tmpPath = outPath + ".tmp";
 
-    std::ifstream in(schemaPath, std::ios::binary);
-    if (!in)
-        return fail("cannot read " + schemaPath);
+    // The scripts run one after the other, as one.
     std::stringstream text;
-    text << in.rdbuf();
+    for (int i = 1; i < argc - 1; ++i) {
+        std::ifstream in(argv[i], std::ios::binary);
+        if (!in)
+            return fail(std::string("cannot read ") + argv[i]);
+        text << in.rdbuf() << "\n";
+    }
 
     std::remove(tmpPath.c_str());
     sqlite3* db = nullptr;
