@@ -4,6 +4,7 @@
 
 #include "accountspayablelistform.h"
 #include "accountsreceivablelistform.h"
+#include "buyingdetaillistform.h"
 #include "inputbuyingform.h"
 #include "inputcompanyform.h"
 #include "inputcustomerform.h"
@@ -19,6 +20,7 @@
 #include "launcher.h"
 #include "ledgercustomerform.h"
 #include "ledgersupplierform.h"
+#include "salesdetaillistform.h"
 
 void WindowRegistry::add(const QString& actionName, Factory factory)
 {
@@ -48,4 +50,6 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TLedgerCustomerForm>(QStringLiteral("ActionLedgerCustomer"));
     registry.add<TAccountsPayableListForm>(QStringLiteral("ActionAccountsPayableList"));
     registry.add<TLedgerSupplierForm>(QStringLiteral("ActionLedgerSupplier"));
+    registry.add<TSalesDetailListForm>(QStringLiteral("ActionSalesDetailList"));
+    registry.add<TBuyingDetailListForm>(QStringLiteral("ActionBuyingDetailList"));
 }
