@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cases_accounts.h"
+#include "cases_lists.h"
 #include "cases_reports.h"
 #include "cases_slips.h"
 #include "connection.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv)
         addAccountsCases(suite, context);
         addReportCases(suite, context);
         addSlipCases(suite, context);
+        addListCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());
