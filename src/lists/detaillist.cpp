@@ -141,6 +141,8 @@ DetailList::DetailList(Connection& connection, const PartnerSide& side, Arrangem
       m_dataset(std::make_unique<Dataset>(connection)),
       m_sql(queryText(side, arrangement))
 {
+    // A year's list holds hundreds of thousands of rows, never edited.
+    m_dataset->setReadOnlyRows(true);
 }
 
 DetailList::~DetailList() = default;
