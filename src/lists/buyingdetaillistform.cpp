@@ -1,6 +1,8 @@
 #include "buyingdetaillistform.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 #include "datepicker.h"
@@ -76,6 +78,9 @@ void TBuyingDetailListForm::updateActions()
 
 void TBuyingDetailListForm::ButtonDispClick()
 {
+    // A period of years takes seconds: the cursor says the window is working.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
     m_periodRow->show(period);
     m_tab->build(period);

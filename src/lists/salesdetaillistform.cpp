@@ -1,7 +1,9 @@
 #include "salesdetaillistform.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -142,6 +144,9 @@ void TSalesDetailListForm::updateActions()
 
 void TSalesDetailListForm::ButtonDispClick()
 {
+    // A period of years takes seconds: the cursor says the window is working.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
     m_periodRow->show(period);
     for (const auto& tab : m_tabs)
