@@ -1,4 +1,4 @@
-// The launcher opens the two ledgers and the two balance lists.
+// The launcher opens the two ledgers, the two balance lists and the two detail lists.
 #include <QAction>
 #include <QTest>
 
@@ -32,6 +32,12 @@ void TestAccountsLauncher::launcherOpensTheWindows_data()
     QTest::newRow("supplier ledger") << "ActionLedgerSupplier"
                                      << "TLedgerSupplierForm"
                                      << "仕入先元帳";
+    QTest::newRow("sales detail list") << "ActionSalesDetailList"
+                                       << "TSalesDetailListForm"
+                                       << "売上明細表";
+    QTest::newRow("purchase detail list") << "ActionBuyingDetailList"
+                                          << "TBuyingDetailListForm"
+                                          << "仕入明細表";
 }
 
 void TestAccountsLauncher::launcherOpensTheWindows()
