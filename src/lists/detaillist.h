@@ -46,9 +46,11 @@ public:
     // error propagates.
     void build(const Period& period);
 
-    // The slip a row belongs to, 0 on a row without one (an item or a customer row).
+    // The slip a row belongs to; 0 on an item or a customer row, which has none
+    // (lineNoAt tells those rows apart, as a slip may be numbered 0).
     int slipNoAt(int row) const;
-    // Whether a row is a group row (slip, item or customer), and which.
+    // The row's 明細番号: GroupRow on a slip or an item row, CustomerRow on a
+    // customer row, the line number on a line.
     int lineNoAt(int row) const;
 
     static QString queryText(const PartnerSide& side, Arrangement arrangement);
