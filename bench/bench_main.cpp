@@ -11,6 +11,7 @@
 
 #include "cases_accounts.h"
 #include "cases_bills.h"
+#include "cases_lists.h"
 #include "cases_reports.h"
 #include "cases_slips.h"
 #include "cases_stock.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv)
         addReportCases(suite, context);
         addSlipCases(suite, context);
         addStockCases(suite, context);
+        addListCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());

@@ -5,6 +5,7 @@
 #include "accountspayablelistform.h"
 #include "accountsreceivablelistform.h"
 #include "billissueform.h"
+#include "buyingdetaillistform.h"
 #include "inputbuyingform.h"
 #include "inputcompanyform.h"
 #include "inputcustomerform.h"
@@ -22,6 +23,7 @@
 #include "ledgercustomerform.h"
 #include "ledgeritemform.h"
 #include "ledgersupplierform.h"
+#include "salesdetaillistform.h"
 
 void WindowRegistry::add(const QString& actionName, Factory factory)
 {
@@ -54,4 +56,6 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TBillIssueForm>(QStringLiteral("ActionBillIssue"));
     registry.add<TItemStockListForm>(QStringLiteral("ActionItemStockList"));
     registry.add<TLedgerItemForm>(QStringLiteral("ActionLedgerItem"));
+    registry.add<TSalesDetailListForm>(QStringLiteral("ActionSalesDetailList"));
+    registry.add<TBuyingDetailListForm>(QStringLiteral("ActionBuyingDetailList"));
 }

@@ -3,6 +3,9 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "connection.h"
 #include "dberror.h"
@@ -11,6 +14,12 @@
 namespace {
 
 constexpr int kMaxNotifyDepth = 64;
+
+// Looks a text up by the engine's bytes without making a string of them first.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
 
 QString quoted(const QString& identifier)
 {
@@ -118,6 +127,21 @@ void Dataset::setSql(const QString& sql)
     m_sql = sql;
 }
 
+void Dataset::setReadOnlyRows(bool on)
+{
+    if (isOpen())
+        throw DbError(QStringLiteral("開いているデータセットの読み取り専用の指定は変更できません。"));
+    if (on && !m_table.isEmpty())
+        throw DbError(QStringLiteral("書き込み先のあるデータセットは読み取り専用にできません。"));
+    m_readOnlyRows = on;
+}
+
+void Dataset::requireWritableRows() const
+{
+    if (m_readOnlyRows)
+        throw DbError(QStringLiteral("読み取り専用のデータセットは編集できません。"));
+}
+
 void Dataset::setParam(const QString& name, const QVariant& value)
 {
     m_params.insert(name.startsWith(u':') ? name.mid(1) : name, value);
@@ -147,13 +171,35 @@ void Dataset::open()
 
     auto store = std::make_shared<std::vector<RowPtr>>();
     const int n = st.columnCount();
-    while (st.step()) {
-        auto row = std::make_shared<DatasetRow>();
-        row->values.reserve(size_t(n));
-        for (int c = 0; c < n; ++c)
-            row->values.push_back(st.value(c));
-        row->original = row->values;
-        store->push_back(std::move(row));
+    if (m_readOnlyRows) {
+        // Each distinct text is made once and shared; most texts of a long list
+        // (dates, names, codes) repeat from row to row.
+        std::unordered_map<std::string, QVariant, TextHash, std::equal_to<>> texts;
+        while (st.step()) {
+            auto row = std::make_shared<DatasetRow>();
+            row->values.reserve(size_t(n));
+            for (int c = 0; c < n; ++c) {
+                const std::optional<std::string_view> text = st.utf8Text(c);
+                if (!text) {
+                    row->values.push_back(st.value(c));
+                    continue;
+                }
+                auto it = texts.find(*text);
+                if (it == texts.end())
+                    it = texts.emplace(std::string(*text), QVariant(st.text(c))).first;
+                row->values.push_back(it->second);
+            }
+            store->push_back(std::move(row));
+        }
+    } else {
+        while (st.step()) {
+            auto row = std::make_shared<DatasetRow>();
+            row->values.reserve(size_t(n));
+            for (int c = 0; c < n; ++c)
+                row->values.push_back(st.value(c));
+            row->original = row->values;
+            store->push_back(std::move(row));
+        }
     }
 
     emit layoutAboutToReset();
@@ -385,6 +431,7 @@ void Dataset::insert()
 void Dataset::startRow(bool atEnd)
 {
     requireOpen();
+    requireWritableRows();
     checkBrowseMode();
     if (events.beforeInsert)
         events.beforeInsert();
@@ -426,6 +473,7 @@ void Dataset::startRow(bool atEnd)
 void Dataset::edit()
 {
     requireOpen();
+    requireWritableRows();
     if (isEditing())
         return;
     if (m_pos < 0) {
@@ -557,6 +605,7 @@ void Dataset::setWriteTarget(const QString& table, const QStringList& key, Write
 {
     if (isEditing() || hasPendingUpdates())
         throw DbError(QStringLiteral("編集中は書き込み先を変更できません。"));
+    requireWritableRows();
     m_table = table;
     m_key = key;
     m_mode = mode;

@@ -119,6 +119,12 @@ public:
     void setParam(const QString& name, const QVariant& value);
     void open();
     void close();
+    // Rows that are only ever read (a document's list of many rows): open()
+    // keeps no second copy of their values for the write-back and holds each
+    // distinct text once, shared by every row that has it. Editing such rows,
+    // or giving them a write target, is refused. Set while closed.
+    void setReadOnlyRows(bool on);
+    bool readOnlyRows() const { return m_readOnlyRows; }
     bool isOpen() const { return m_state != State::Inactive; }
     // An unopened dataset counts as empty.
     bool isEmpty() const { return count() == 0; }
@@ -216,6 +222,7 @@ private:
 
     void requireOpen() const;
     void requireBrowseRow() const;
+    void requireWritableRows() const;
     void checkBrowseMode();
     void setState(State state);
     void rebuildVisible(DatasetRow* keep);
@@ -258,6 +265,8 @@ private:
     QStringList m_keptByDatabase;
     WriteMode m_mode = WriteMode::Immediate;
     std::vector<int> m_targetColumns;  // dataset columns that are columns of m_table
+
+    bool m_readOnlyRows = false;
 
     RowPredicate m_filter;
     bool m_filtered = false;

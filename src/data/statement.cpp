@@ -184,6 +184,14 @@ std::int64_t Statement::int64(int column) const
     return sqlite3_column_int64(m_stmt, column);
 }
 
+std::optional<std::string_view> Statement::utf8Text(int column) const
+{
+    if (sqlite3_column_type(m_stmt, column) != SQLITE_TEXT)
+        return std::nullopt;
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return std::string_view(data, size_t(sqlite3_column_bytes(m_stmt, column)));
+}
+
 QString Statement::text(int column) const
 {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+#include <string_view>
+
 #include <cstdint>
 
 class Connection;
@@ -39,6 +42,9 @@ public:
     QVariant value(int column) const;
     std::int64_t int64(int column) const;
     QString text(int column) const;
+    // The column's text as the engine holds it (UTF-8), valid until the next
+    // step; std::nullopt when the value is not TEXT.
+    std::optional<std::string_view> utf8Text(int column) const;
 
     // The value as the engine stores it: what bind() turns a QVariant into.
     static QVariant toStorage(const QVariant& value);

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "field.h"
@@ -103,6 +104,9 @@ struct ReportBand {
     QString masterField;
     QString detailField;
     std::vector<ReportItem> items;
+    // A detail band's background by the row it prints (a group row shaded as on
+    // screen): an invalid colour leaves the paper white. Drawn under the items.
+    std::function<QColor(int row)> rowBackground;
 
     ReportBand& add(ReportItem item)
     {

@@ -182,6 +182,16 @@ void ReportPaginator::place(const ReportBand& band, int row, int subRow)
     ReportPage& page = m_doc.pages.back();
     page.bands.push_back({band.kind, m_y, band.height, row, subRow});
     const qreal left = m_layout.margins.left();
+    if (band.rowBackground && row >= 0) {
+        const QColor shade = band.rowBackground(row);
+        if (shade.isValid()) {
+            ReportOp op;
+            op.box = QRectF(left, m_y, m_layout.printableWidth(), band.height);
+            op.background = shade;
+            op.tag = QStringLiteral("rowBackground");
+            page.ops.push_back(std::move(op));
+        }
+    }
     for (const ReportItem& item : band.items)
         placeItem(item, left, m_y, band, row, subRow);
     if (band.rule != BandRule::None) {

@@ -1,5 +1,5 @@
 // The launcher opens the ledgers (customer, supplier, item), the two balance
-// lists, the bills and the item stock list.
+// lists, the bills, the item stock list and the two detail lists.
 #include <QAction>
 #include <QTest>
 
@@ -42,6 +42,12 @@ void TestAccountsLauncher::launcherOpensTheWindows_data()
     QTest::newRow("item ledger") << "ActionLedgerItem"
                                  << "TLedgerItemForm"
                                  << "商品元帳";
+    QTest::newRow("sales detail list") << "ActionSalesDetailList"
+                                       << "TSalesDetailListForm"
+                                       << "売上明細表";
+    QTest::newRow("purchase detail list") << "ActionBuyingDetailList"
+                                          << "TBuyingDetailListForm"
+                                          << "仕入明細表";
 }
 
 void TestAccountsLauncher::launcherOpensTheWindows()

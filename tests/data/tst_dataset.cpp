@@ -72,6 +72,7 @@ private slots:
     void slipTotalIsTheDatabasesOwn();
     void textNotValidUtf8IsSavedAgain();
     void impossibleDatesAreRefused();
+    void readOnlyRowsShareTexts();
 
 private:
     TestDb* m_db = nullptr;
@@ -835,6 +836,41 @@ void TestDataset::impossibleDatesAreRefused()
     }
     ds.post();
     QCOMPARE(scalar(*m_c, "SELECT 売上年月日 FROM t_売上").toString(), QStringLiteral("2024-02-29"));
+}
+
+void TestDataset::readOnlyRowsShareTexts()
+{
+    // Values read alike in both modes: texts (one repeated, one empty), numbers, NULL.
+    const QString sql =
+        "SELECT 'あい' AS t, 42 AS n, NULL AS z, '' AS e UNION ALL SELECT 'あい', 7, NULL, ''";
+    Dataset plain(*m_c, sql);
+    Dataset held(*m_c, sql);
+    held.setReadOnlyRows(true);
+    plain.open();
+    held.open();
+    QCOMPARE(held.count(), 2);
+    for (int r = 0; r < 2; ++r)
+        for (const QString f : {"t", "n", "z", "e"}) {
+            QCOMPARE(held.fieldAt(r, f).value(), plain.fieldAt(r, f).value());
+            QCOMPARE(held.fieldAt(r, f).isNull(), plain.fieldAt(r, f).isNull());
+        }
+    // The repeated text is held once.
+    QCOMPARE(held.fieldAt(0, "t").value().toString().constData(),
+             held.fieldAt(1, "t").value().toString().constData());
+
+    // Nothing edits such rows; the mode is chosen while closed.
+    const auto refused = [](const std::function<void()>& f) { return !errorOf(f).isEmpty(); };
+    QVERIFY(refused([&] { held.edit(); }));
+    QVERIFY(refused([&] { held.append(); }));
+    QVERIFY(refused(
+        [&] { held.setWriteTarget("m_売上区分", {"売上区分コード"}, Dataset::WriteMode::Immediate); }));
+    QVERIFY(refused([&] { held.setReadOnlyRows(false); }));
+    QCOMPARE(held.state(), Dataset::State::Browse);
+    held.close();
+    held.setReadOnlyRows(false);
+    held.open();
+    held.edit();
+    QVERIFY(held.isEditing());
 }
 
 QTEST_GUILESS_MAIN(TestDataset)

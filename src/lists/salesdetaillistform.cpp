@@ -1,0 +1,154 @@
+#include "salesdetaillistform.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "datepicker.h"
+#include "dbgrid.h"
+#include "inputsalesform.h"
+#include "periodrow.h"
+#include "reportpreview.h"
+#include "slipopener.h"
+
+namespace {
+
+using A = DetailList::Arrangement;
+
+const DetailListTab::Names& tabNames(int index)
+{
+    static const DetailListTab::Names names[] = {
+        {A::BySlip, QStringLiteral("売上明細表（伝票別）"), {}},
+        {A::ByItem, QStringLiteral("売上明細表（商品別）"), QStringLiteral("伝票表示：商品毎　未実装")},
+        {A::ByCustomer, QStringLiteral("売上明細表（顧客別）"), QStringLiteral("伝票表示：顧客毎　未実装")},
+    };
+    return names[index];
+}
+
+QWidget* namedWidget(const char* name)
+{
+    auto* w = new QWidget;
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+DbGrid* namedGrid(const char* name)
+{
+    auto* grid = new DbGrid;
+    grid->setObjectName(QLatin1String(name));
+    return grid;
+}
+
+}  // namespace
+
+TSalesDetailListForm::TSalesDetailListForm(QWidget* owner)
+    : FunctionWindow(owner),
+      m_periodRow(new PeriodRow),
+      JvDatePickerEditFrom(m_periodRow->from),
+      JvDatePickerEditTo(m_periodRow->to),
+      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
+      PageControl(new QTabWidget),
+      TabSheet1(namedWidget("TabSheet1")),
+      TabSheet2(namedWidget("TabSheet2")),
+      TabSheet3(namedWidget("TabSheet3")),
+      GridListSlip(namedGrid("GridListSlip")),
+      GridListItem(namedGrid("GridListItem")),
+      GridListCustomer(namedGrid("GridListCustomer")),
+      m_preview(previewReport)
+{
+    const PartnerSide& side = PartnerSide::customer();
+    DbGrid* grids[] = {GridListSlip, GridListItem, GridListCustomer};
+    const char* datasets[] = {"ListSlipDataSet", "ListItemDataSet", "ListCustomerDataSet"};
+    const char* stems[] = {"Slip", "Item", "Customer"};
+    QAction** disp[] = {&ActionDispSlip, &ActionDispItem, &ActionDispCustomer};
+    QAction** print[] = {&ActionPrintSlip, &ActionPrintItem, &ActionPrintCustomer};
+    for (int i = 0; i < 3; ++i) {
+        auto tab = std::make_unique<DetailListTab>(Connection, side, tabNames(i), grids[i],
+                                                   openSlipWindow<TInputSalesForm>);
+        tab->dataset().setObjectName(QLatin1String(datasets[i]));
+        DetailListTab* t = tab.get();
+        // Every tab's actions start with the keys so that their buttons show them;
+        // tabShown leaves the keys with the tab shown only.
+        *disp[i] = tab->disp =
+            createAction(QStringLiteral("ActionDisp") + QLatin1String(stems[i]), QStringLiteral("伝票表示"),
+                         QKeySequence(ActionKey::DispDetail), [this, t] { t->showSlip(this); });
+        *print[i] = tab->print =
+            createAction(QStringLiteral("ActionPrint") + QLatin1String(stems[i]), QStringLiteral("印刷"),
+                         QKeySequence(ActionKey::Print), [this, t] { t->printList(this, m_preview); });
+        connect(grids[i], &DbGrid::rowActivated, this, [t] {
+            if (t->disp->isEnabled())
+                t->disp->trigger();
+        });
+        m_tabs[size_t(i)] = std::move(tab);
+    }
+    ActionClose = createCloseAction();
+    buildControls();
+    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { ButtonDispClick(); }); });
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) { tabShown(index); });
+    tabShown(0);
+    FormCreate();
+}
+
+TSalesDetailListForm::~TSalesDetailListForm() = default;
+
+void TSalesDetailListForm::buildControls()
+{
+    setWindowTitle(QStringLiteral("売上明細表"));
+    resize(980, 600);
+    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+
+    m_periodRow->addSpacing(16);
+    m_periodRow->addWidget(ButtonDisp);
+    m_periodRow->addStretch();
+
+    QWidget* sheets[] = {TabSheet1, TabSheet2, TabSheet3};
+    const QString captions[] = {QStringLiteral("　伝票別　"), QStringLiteral("　商品別　"),
+                                QStringLiteral("　顧客別　")};
+    for (int i = 0; i < 3; ++i) {
+        DetailListTab& tab = *m_tabs[size_t(i)];
+        auto* layout = new QVBoxLayout(sheets[i]);
+        layout->addWidget(tab.grid(), 1);
+        layout->addLayout(actionBar({tab.disp, tab.print, ActionClose}));
+        PageControl->addTab(sheets[i], captions[i]);
+    }
+
+    auto* layout = new QVBoxLayout(body());
+    layout->addLayout(m_periodRow);
+    layout->addWidget(PageControl, 1);
+}
+
+void TSalesDetailListForm::tabShown(int index)
+{
+    for (int i = 0; i < 3; ++i) {
+        const bool shown = i == index;
+        m_tabs[size_t(i)]->disp->setShortcut(shown ? QKeySequence(ActionKey::DispDetail) : QKeySequence());
+        m_tabs[size_t(i)]->print->setShortcut(shown ? QKeySequence(ActionKey::Print) : QKeySequence());
+    }
+}
+
+void TSalesDetailListForm::setInitialValues()
+{
+    const QDate today = QDate::currentDate();
+    m_periodRow->show(Period{today, today});
+}
+
+void TSalesDetailListForm::updateActions()
+{
+    for (const auto& tab : m_tabs)
+        tab->updateActions();
+}
+
+void TSalesDetailListForm::ButtonDispClick()
+{
+    // A period of years takes seconds: the cursor says the window is working.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
+    m_periodRow->show(period);
+    for (const auto& tab : m_tabs)
+        tab->build(period);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "detaillisttab.h"
+#include "functionwindow.h"
+
+class DatePicker;
+class DbGrid;
+class PeriodRow;
+class QPushButton;
+class QTabWidget;
+
+// The sales detail list: every sales slip of a period with its lines, by slip,
+// by item and by customer on three tabs, all three rebuilt by one "表示". Each
+// tab has its own "伝票表示" and "印刷"; F10 and F11 belong to the tab shown.
+class TSalesDetailListForm : public FunctionWindow {
+    Q_OBJECT
+
+private:
+    PeriodRow* const m_periodRow;  // owns the two pickers; declared first, made first
+
+public:
+    explicit TSalesDetailListForm(QWidget* owner);
+    ~TSalesDetailListForm() override;
+
+    DatePicker* const JvDatePickerEditFrom;
+    DatePicker* const JvDatePickerEditTo;
+    QPushButton* const ButtonDisp;
+    QTabWidget* const PageControl;
+    QWidget* const TabSheet1;
+    QWidget* const TabSheet2;
+    QWidget* const TabSheet3;
+    DbGrid* const GridListSlip;
+    DbGrid* const GridListItem;
+    DbGrid* const GridListCustomer;
+    QAction* ActionDispSlip = nullptr;
+    QAction* ActionDispItem = nullptr;
+    QAction* ActionDispCustomer = nullptr;
+    QAction* ActionPrintSlip = nullptr;
+    QAction* ActionPrintItem = nullptr;
+    QAction* ActionPrintCustomer = nullptr;
+    QAction* ActionClose = nullptr;
+
+    Dataset& ListSlipDataSet() const { return m_tabs[0]->dataset(); }
+    Dataset& ListItemDataSet() const { return m_tabs[1]->dataset(); }
+    Dataset& ListCustomerDataSet() const { return m_tabs[2]->dataset(); }
+
+    // "表示": the pickers exchange their dates when "to" is before "from", then
+    // the three lists are rebuilt in tab order. A list whose query fails stays
+    // empty and the lists after it keep their rows.
+    void ButtonDispClick();
+
+    void setReportPreview(DetailListTab::ReportPreview preview) { m_preview = std::move(preview); }
+
+protected:
+    void setInitialValues() override;
+    void updateActions() override;
+
+private:
+    void buildControls();
+    void tabShown(int index);
+
+    std::array<std::unique_ptr<DetailListTab>, 3> m_tabs;
+    DetailListTab::ReportPreview m_preview;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Dataset;
+class Report;
+struct ColumnSpec;
+
+// A list printed as its grid shows it: A4 landscape, the title on the first
+// page, on every page the period, the print date and the grid's shown columns
+// with their titles, one line per row of the dataset in its current order and
+// filter with each column's display format and alignment, the rows the grid
+// shades shaded alike, and "n / m" at the foot of every page. Column widths
+// keep the grid's proportions across the printable width.
+//
+//     auto report = gridReport("売上明細表（伝票別）", ds, grid->datasetModel()->declaredColumns(),
+//                              [&](int row) { return ...; });
+//     report->setText("QRLabelDateFrom", from);  // and QRLabelDateTo
+//     previewReport(this, *report);
+struct GridReportSpec {
+    QString title;
+    // The shading of a row, an invalid colour for none.
+    std::function<QColor(int row)> rowBackground;
+};
+
+std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,
+                                   const QList<ColumnSpec>& columns);
+
+namespace GridReport {
+inline constexpr qreal HeaderHeight = 16.1;
+inline constexpr qreal FooterHeight = 6.0;
+inline constexpr qreal ColumnGap = 0.8;  // mm between two columns' boxes
+}  // namespace GridReport
