@@ -11,6 +11,7 @@ packages=(
   libsqlite3-dev
   fonts-ipafont-gothic
   poppler-utils
+  dpkg-dev desktop-file-utils
   e2fsprogs
 )
 missing=()

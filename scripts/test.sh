@@ -4,3 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+# The Debian package: built, unpacked and started from a scratch home.
+bash scripts/package-check.sh build

@@ -1,10 +1,16 @@
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 
+#include "book.h"
 #include "connection.h"
+#include "dberror.h"
 #include "focusframestyle.h"
 #include "guardedapplication.h"
 #include "mainform.h"
+#include "messageboxes.h"
 #include "qttranslation.h"
 #include "uifont.h"
 #include "windowregistry.h"
@@ -12,11 +18,13 @@
 int main(int argc, char* argv[])
 {
     GuardedApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Corvinta"));  // ~/.local/share/Corvinta
     QApplication::setFont(uiFont());
     installFocusFrameStyle();
     installQtTranslation();
 
-    // Without --database the book is BaseDB.mdb beside the executable.
+    // Without --database the book is BaseDB.mdb beside the executable, or in the
+    // user's data folder when the program is installed.
     QCommandLineParser options;
     options.addHelpOption();
     const QCommandLineOption database(
@@ -25,8 +33,26 @@ int main(int argc, char* argv[])
         QStringLiteral("FILE"));
     options.addOption(database);
     options.process(app);
-    if (options.isSet(database))
+    if (options.isSet(database)) {
         chooseDatabaseFile(options.value(database));
+    } else {
+        // An installed program keeps the book in the user's data folder and
+        // makes a new one there only when the user says so.
+        const QString book = Book::defaultBookPath();
+        if (!QFileInfo::exists(book)) {
+            if (QMessageBox::question(nullptr, QStringLiteral("Corvinta"),
+                                      QStringLiteral("帳簿 %1 がありません。\n新しい帳簿を作成しますか？")
+                                          .arg(QDir::toNativeSeparators(book))) != QMessageBox::Yes)
+                return 0;
+            try {
+                Book::createBook(book);  // from the installed empty book
+            } catch (const DbError& e) {
+                MessageBoxes::error(nullptr, e.message());
+                return 1;
+            }
+        }
+        chooseDatabaseFile(book);
+    }
 
     WindowRegistry windows;
     registerWindows(windows);

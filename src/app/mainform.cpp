@@ -234,6 +234,10 @@ void TMainForm::createStatusBar()
         if (!m_statusPanel)
             m_statusPanel = panel;
     }
+    // At the right, the book the windows work on.
+    m_bookPanel = new QLabel(statusBar());
+    m_bookPanel->setObjectName(QStringLiteral("BookPanel"));
+    statusBar()->addPermanentWidget(m_bookPanel);
 }
 
 QList<QListWidget*> TMainForm::listViews() const
@@ -348,6 +352,7 @@ void upgradeWithProgress(QWidget* parent, const QString& path)
 bool TMainForm::openBook()
 {
     const QString path = BuildConnectionString();
+    m_bookPanel->setText(QStringLiteral("帳簿: %1").arg(QDir::toNativeSeparators(path)));
     Book::State state = Book::inspect(path, Book::Depth::Full);
     if (state.kind == Book::State::Older) {
         try {

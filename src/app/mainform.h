@@ -114,5 +114,6 @@ private:
     QHash<QString, QAction*> m_actions;
     QButtonGroup* m_bar = nullptr;
     QLabel* m_statusPanel = nullptr;
+    QLabel* m_bookPanel = nullptr;  // which book is open
     bool m_bookUsable = true;
 };

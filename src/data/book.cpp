@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <sqlite3.h>
 
@@ -340,6 +341,44 @@ int upgrade(const QString& path, const std::vector<UpgradeStep>& steps, int targ
             e.extendedCode());
     }
     return from;
+}
+
+QString defaultBookPath()
+{
+    const QString beside =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("BaseDB.mdb"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir(data).filePath(QStringLiteral("BaseDB.mdb"));
+}
+
+QString installedEmptyBook()
+{
+    const QString path =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/corvinta/BaseDB.mdb"));
+    return QFileInfo::exists(path) ? QDir::cleanPath(path) : QString();
+}
+
+void createBook(const QString& path, const QString& emptyBook)
+{
+    if (emptyBook.isEmpty() || !QFileInfo::exists(emptyBook))
+        throw DbError(
+            QStringLiteral("新しい帳簿のもとになるファイル (share/corvinta/BaseDB.mdb) が"
+                           "見つかりません。プログラムを入れ直してください。"));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw DbError(QStringLiteral("フォルダ %1 を作成できません。").arg(folder));
+    // The empty book sits in a read-only system folder and nobody writes it: a
+    // plain copy of its bytes is whole. It lands under a temporary name first.
+    const QString partial = path + QStringLiteral(".new");
+    QFile::remove(partial);
+    if (!QFile::copy(emptyBook, partial) ||
+        !QFile::setPermissions(partial, QFile::ReadOwner | QFile::WriteOwner) ||
+        !QFile::rename(partial, path)) {
+        QFile::remove(partial);
+        throw DbError(QStringLiteral("新しい帳簿 %1 を作成できません。").arg(path));
+    }
 }
 
 void copyBook(const QString& from, const QString& to)

@@ -75,6 +75,19 @@ int upgrade(const QString& path, const std::vector<UpgradeStep>& steps = upgrade
 // and moved into place, so `to` is a whole copy or not there.
 void copyBook(const QString& from, const QString& to);
 
+// Where the book is when none is chosen: BaseDB.mdb beside the program when
+// that folder holds one (a build folder, or a copy kept with the program);
+// otherwise BaseDB.mdb in the user's data folder (~/.local/share/Corvinta),
+// which may not exist yet.
+QString defaultBookPath();
+// The empty book an installed program carries (share/corvinta/BaseDB.mdb
+// under its prefix); empty when the program is not installed.
+QString installedEmptyBook();
+// A new book at `path`, a copy of the empty book `emptyBook` (installedEmptyBook()),
+// its folder made as needed. Throws DbError, with nothing left at `path`, when
+// there is no empty book or the copy cannot be written.
+void createBook(const QString& path, const QString& emptyBook = installedEmptyBook());
+
 // The automatic backups of the book: `backup/<name>-YYYYMMDD.mdb` beside it,
 // oldest first.
 QStringList dailyBackups(const QString& bookPath);

@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -111,6 +112,7 @@ private slots:
         watch.answer(QMessageBox::Ok);
         QVERIFY(form.openBook());
         QVERIFY(watch.boxes.isEmpty());
+        QVERIFY(form.findChild<QLabel*>("BookPanel")->text().contains(QDir::toNativeSeparators(db.path())));
         QCOMPARE(Book::inspect(db.path()).kind, Book::State::Ok);
         QVERIFY(QFile::exists(db.path() + ".v0.bak"));
         const QString daily = QDir(db.dir()).filePath("backup/BaseDB-" + today() + ".mdb");

@@ -101,12 +101,13 @@ private slots:
         QCOMPARE(form.minimumSize(), QSize(680, 480));
         const QList<QLabel*> panels =
             form.statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
-        QCOMPARE(panels.size(), 2);
+        QCOMPARE(panels.size(), 3);  // the last one names the book, once it is opened
+        QCOMPARE(panels[2]->objectName(), QString("BookPanel"));
         QCOMPARE(panels[0]->minimumWidth(), 300);
         QCOMPARE(panels[0]->maximumWidth(), 300);
         QCOMPARE(panels[1]->minimumWidth(), 50);
         QCOMPARE(panels[1]->maximumWidth(), 50);
-        QVERIFY(panels[0]->text().isEmpty() && panels[1]->text().isEmpty());
+        QVERIFY(panels[0]->text().isEmpty() && panels[1]->text().isEmpty() && panels[2]->text().isEmpty());
         // The font is installed, not silently replaced by a fallback.
         QCOMPARE(QFontInfo(uiFont()).family(), QString("IPAPGothic"));
     }

@@ -117,6 +117,7 @@ private slots:
     void restoreChecksTheChosenFile();
     void dailyBackupKeepsSeven();
     void buildLaysTheFileOnlyWhereNoneIs();
+    void newBookInAFolderStillToBeMade();
 
 private:
     QTemporaryDir m_scratch;
@@ -483,4 +484,16 @@ void TestBook::buildLaysTheFileOnlyWhereNoneIs()
 }
 
 QTEST_GUILESS_MAIN(TestBook)
+void TestBook::newBookInAFolderStillToBeMade()
+{
+    QTemporaryDir home;
+    const QString book = home.filePath(".local/share/Corvinta/BaseDB.mdb");
+    // Without the installed empty book nothing is made.
+    QVERIFY(!errorOf([&] { Book::createBook(book, home.filePath("none.mdb")); }).isEmpty());
+    QVERIFY(!QFileInfo::exists(book));
+    Book::createBook(book, TestDb::builtDatabase());
+    QCOMPARE(Book::inspect(book, Book::Depth::Full).kind, Book::State::Ok);
+    QVERIFY(QFileInfo(book).isWritable());
+}
+
 #include "tst_book.moc"
