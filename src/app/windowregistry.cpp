@@ -22,6 +22,7 @@
 #include "ledgercustomerform.h"
 #include "ledgeritemform.h"
 #include "ledgersupplierform.h"
+#include "summaryform.h"
 
 void WindowRegistry::add(const QString& actionName, Factory factory)
 {
@@ -54,4 +55,9 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TBillIssueForm>(QStringLiteral("ActionBillIssue"));
     registry.add<TItemStockListForm>(QStringLiteral("ActionItemStockList"));
     registry.add<TLedgerItemForm>(QStringLiteral("ActionLedgerItem"));
+    registry.add<TMonthSalesSummaryForm>(QStringLiteral("ActionMonthSalesSummary"));
+    registry.add<TMonthBuyingSummaryForm>(QStringLiteral("ActionMonthBuyingSummary"));
+    registry.add<TMonthSummaryForm>(QStringLiteral("ActionMonthSummary"));
+    registry.add<TYearSalesSummaryForm>(QStringLiteral("ActionYearSalesSummary"));
+    registry.add<TYearBuyingSummaryForm>(QStringLiteral("ActionYearBuyingSummary"));
 }
