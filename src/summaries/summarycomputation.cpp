@@ -33,13 +33,14 @@ QString bucketOf(const QString& dateExpr, SummaryBucket bucket)
 }
 
 // The spread of a grouped amount over the bucket columns and the period's total:
-// `SUM(CASE WHEN a.bucket = 1 THEN a.amount ELSE 0 END) AS "1", …, SUM(a.amount) AS 合計`.
+// `IFNULL(SUM(a.amount) FILTER (WHERE a.bucket = 1), 0) AS "1", …`, then the
+// total (a filter per column costs less than a CASE per column and row).
 QString spread(SummaryBucket bucket)
 {
     QStringList parts;
     const QStringList columns = SummaryComputation::bucketColumns(bucket);
     for (int i = 0; i < columns.size(); ++i)
-        parts << QStringLiteral("IFNULL(SUM(CASE WHEN a.bucket = %1 THEN a.amount ELSE 0 END), 0) AS \"%2\"")
+        parts << QStringLiteral("IFNULL(SUM(a.amount) FILTER (WHERE a.bucket = %1), 0) AS \"%2\"")
                      .arg(i + 1)
                      .arg(columns[i]);
     parts << QStringLiteral("IFNULL(SUM(a.amount), 0) AS 合計");
@@ -73,7 +74,8 @@ QString amountsQuery(const SummaryGroup& g, SummaryBucket bucket)
 }
 
 // The group rows (番号 1) with their names, then the total row (番号 2) summed
-// from them: one row even when the period has no movement.
+// from them: one row even when the period has no movement. The dataset puts
+// the rows in order (cheaper than sorting the wide rows in SQL).
 QString groupQuery(const SummaryGroup& g, SummaryBucket bucket)
 {
     QStringList totals;
@@ -90,8 +92,7 @@ QString groupQuery(const SummaryGroup& g, SummaryBucket bucket)
                "GROUP BY a.code)\n"
                "SELECT * FROM grouped\n"
                "UNION ALL\n"
-               "SELECT 2, '合計欄', '合計', %7 FROM grouped\n"
-               "ORDER BY 1, 2")
+               "SELECT 2, '合計欄', '合計', %7 FROM grouped")
         .arg(amountsQuery(g, bucket), g.codeColumn, g.nameColumn, g.substitute, spread(bucket), g.master,
              totals.join(QStringLiteral(", ")));
 }
@@ -238,5 +239,8 @@ void SummaryComputation::build(const Period& period)
         ds.setParam(prefix + QStringLiteral("DateTo"), period.dayAfterTo());
     }
     ds.open();
+    // Group rows in code order, an empty code first, then the total row.
+    if (!m_group.kinds)
+        ds.sortBy({{QStringLiteral("番号")}, {m_group.codeColumn}});
     ds.first();
 }
