@@ -14,6 +14,7 @@
 #include "cases_reports.h"
 #include "cases_slips.h"
 #include "cases_stock.h"
+#include "cases_summaries.h"
 #include "connection.h"
 #include "datacases.h"
 #include "harness.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv)
         addReportCases(suite, context);
         addSlipCases(suite, context);
         addStockCases(suite, context);
+        addSummaryCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());
