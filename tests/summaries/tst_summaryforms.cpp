@@ -249,6 +249,7 @@ void TestSummaryForms::sharedWindowWiring()
     QTest::mouseClick(w.ButtonDisp, Qt::LeftButton);
     QCOMPARE(titlesOf(grid).mid(30, 3), (QStringList{"29", "30", "31"}));
     QCOMPARE(titleColor(grid, "29"), w.palette().color(QPalette::Disabled, QPalette::WindowText));
+    QVERIFY(!titleColor(grid, "1").isValid());  // a Wednesday now, blue before
     QCOMPARE(column(customers, QStringLiteral("顧客コード")), QStringList{"合計欄"});
 
     w.ActionClose->trigger();

@@ -30,7 +30,6 @@ private slots:
     void doubleClickAndEnterActivateARow();
     void selectionOfWholeRowsOrCells();
     void datasetGoingFirstLeavesAnEmptyGrid();
-    void columnRetitledInAColour();
     void frozenColumnsStayWhileScrollingSideways();
 
 private:
@@ -315,32 +314,18 @@ void TestDbGrid::datasetGoingFirstLeavesAnEmptyGrid()
     QTest::keyClick(m_grid, Qt::Key_Down);
 }
 
-void TestDbGrid::columnRetitledInAColour()
-{
-    DatasetModel* model = m_grid->datasetModel();
-    QSignalSpy changed(model, &QAbstractItemModel::headerDataChanged);
-    model->setColumnTitle("単位", "1 (土)", QColor(0, 0, 255));
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("1 (土)"));
-    QCOMPARE(model->headerData(1, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
-    QVERIFY(!model->headerData(0, Qt::Horizontal, Qt::ForegroundRole).isValid());
-    // Retitled without a colour: the header's own again.
-    model->setColumnTitle("単位", "2 (月)");
-    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("2 (月)"));
-    QVERIFY(!model->headerData(1, Qt::Horizontal, Qt::ForegroundRole).isValid());
-}
-
 void TestDbGrid::frozenColumnsStayWhileScrollingSideways()
 {
     Dataset ds(*m_c, "SELECT 単位コード, 単位, 単位 AS c1, 単位 AS c2, 単位 AS c3, 単位 AS c4 FROM m_単位");
     DbGrid grid;
     grid.resize(260, 110);
-    grid.setDataset(ds, {{"単位コード", "コード", 51, Qt::AlignRight | Qt::AlignVCenter, DisplayFormat::Integer},
-                         {"単位", "単位", 95},
-                         {"c1", "c1", 120},
-                         {"c2", "c2", 120},
-                         {"c3", "c3", 120},
-                         {"c4", "c4", 120}});
+    grid.setDataset(ds,
+                    {{"単位コード", "コード", 51, Qt::AlignRight | Qt::AlignVCenter, DisplayFormat::Integer},
+                     {"単位", "単位", 95},
+                     {"c1", "c1", 120},
+                     {"c2", "c2", 120},
+                     {"c3", "c3", 120},
+                     {"c4", "c4", 120}});
     grid.setSortable(true);
     grid.setWholeRowSelection(false);
     ds.open();
