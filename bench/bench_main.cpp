@@ -15,6 +15,7 @@
 #include "cases_reports.h"
 #include "cases_slips.h"
 #include "cases_stock.h"
+#include "cases_summaries.h"
 #include "connection.h"
 #include "datacases.h"
 #include "harness.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv)
         addSlipCases(suite, context);
         addStockCases(suite, context);
         addListCases(suite, context);
+        addSummaryCases(suite, context);
         if (list) {
             for (const BenchCase& c : suite.cases())
                 std::printf("%s\n", c.name.c_str());

@@ -24,6 +24,7 @@
 #include "ledgeritemform.h"
 #include "ledgersupplierform.h"
 #include "salesdetaillistform.h"
+#include "summaryform.h"
 
 void WindowRegistry::add(const QString& actionName, Factory factory)
 {
@@ -58,4 +59,9 @@ void registerWindows(WindowRegistry& registry)
     registry.add<TLedgerItemForm>(QStringLiteral("ActionLedgerItem"));
     registry.add<TSalesDetailListForm>(QStringLiteral("ActionSalesDetailList"));
     registry.add<TBuyingDetailListForm>(QStringLiteral("ActionBuyingDetailList"));
+    registry.add<TMonthSalesSummaryForm>(QStringLiteral("ActionMonthSalesSummary"));
+    registry.add<TMonthBuyingSummaryForm>(QStringLiteral("ActionMonthBuyingSummary"));
+    registry.add<TMonthSummaryForm>(QStringLiteral("ActionMonthSummary"));
+    registry.add<TYearSalesSummaryForm>(QStringLiteral("ActionYearSalesSummary"));
+    registry.add<TYearBuyingSummaryForm>(QStringLiteral("ActionYearBuyingSummary"));
 }

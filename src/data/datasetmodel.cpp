@@ -124,7 +124,26 @@ QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int 
     // Widths are the grid's business (it sizes its sections from the column specs).
     if (role == Qt::DisplayRole)
         return spec.title.isEmpty() ? spec.field : spec.title;
+    if (role == Qt::ForegroundRole) {
+        const QColor color = m_titleColors.value(spec.field);
+        if (color.isValid())
+            return color;
+    }
     return {};
+}
+
+void DatasetModel::setColumnTitle(const QString& field, const QString& title, const QColor& color)
+{
+    for (ColumnSpec& spec : m_columns)
+        if (spec.field == field)
+            spec.title = title;
+    if (color.isValid())
+        m_titleColors.insert(field, color);
+    else
+        m_titleColors.remove(field);
+    const int column = modelColumnOf(field);
+    if (column >= 0)
+        emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
 Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -38,6 +40,9 @@ public:
     void setColumnVisible(const QString& field, bool visible);
     const ColumnSpec& columnSpec(int modelColumn) const;
     int modelColumnOf(const QString& field) const;  // -1 when hidden or unknown
+    // Retitles a declared column, its title drawn in `color` where that is valid
+    // (a day's title in its weekday's colour).
+    void setColumnTitle(const QString& field, const QString& title, const QColor& color = {});
 
     // Background of a row (a QColor or QBrush), or an invalid QVariant for none.
     void setRowPainter(std::function<QVariant(const RowRef& row, int rowIndex)> painter);
@@ -63,6 +68,7 @@ private:
 
     Dataset& m_dataset;
     QList<ColumnSpec> m_columns;
+    QHash<QString, QColor> m_titleColors;
     QList<int> m_shown;  // model column -> declared column
     std::function<QVariant(const RowRef&, int)> m_painter;
     bool m_sortable = true;

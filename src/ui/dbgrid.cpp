@@ -132,7 +132,11 @@ void DbGrid::decorateCell(QStyleOptionViewItem* option, const QModelIndex& index
 
 bool DbGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress)
+    // Also the titles of frozen columns laid over the grid (frozencolumns.h).
+    const bool title = watched == horizontalHeader()->viewport() ||
+                       (watched->parent() && qobject_cast<QHeaderView*>(watched->parent()) &&
+                        watched->parent()->parent() && watched->parent()->parent()->parent() == this);
+    if (title && event->type() == QEvent::MouseButtonPress)
         m_clickModifiers = static_cast<QMouseEvent*>(event)->modifiers();
     return QTableView::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QImage>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTest>
@@ -8,6 +9,7 @@
 #include "connection.h"
 #include "dataset.h"
 #include "dbgrid.h"
+#include "frozencolumns.h"
 #include "testdb.h"
 #include "widgettesthelp.h"
 
@@ -28,6 +30,7 @@ private slots:
     void doubleClickAndEnterActivateARow();
     void selectionOfWholeRowsOrCells();
     void datasetGoingFirstLeavesAnEmptyGrid();
+    void frozenColumnsStayWhileScrollingSideways();
 
 private:
     QStringList codes() const;
@@ -309,6 +312,63 @@ void TestDbGrid::datasetGoingFirstLeavesAnEmptyGrid()
     QVERIFY(!m_grid->dataset());
     m_grid->repaint();
     QTest::keyClick(m_grid, Qt::Key_Down);
+}
+
+void TestDbGrid::frozenColumnsStayWhileScrollingSideways()
+{
+    Dataset ds(*m_c, "SELECT 単位コード, 単位, 単位 AS c1, 単位 AS c2, 単位 AS c3, 単位 AS c4 FROM m_単位");
+    DbGrid grid;
+    grid.resize(260, 110);
+    grid.setDataset(ds,
+                    {{"単位コード", "コード", 51, Qt::AlignRight | Qt::AlignVCenter, DisplayFormat::Integer},
+                     {"単位", "単位", 95},
+                     {"c1", "c1", 120},
+                     {"c2", "c2", 120},
+                     {"c3", "c3", 120},
+                     {"c4", "c4", 120}});
+    grid.setSortable(true);
+    grid.setWholeRowSelection(false);
+    ds.open();
+    FrozenColumns frozen(&grid, 2);
+    QVERIFY(showActive(&grid));
+    QTableView* view = frozen.view();
+    QVERIFY(view->isVisible());
+    QVERIFY(!view->isColumnHidden(0) && !view->isColumnHidden(1) && view->isColumnHidden(2));
+    QCOMPARE(view->width(), grid.columnWidth(0) + grid.columnWidth(1));
+    QCOMPARE(frozen.width(), view->width());
+
+    // Sideways the frozen columns stay where they are; up and down they follow.
+    const QPoint at = view->pos();
+    QVERIFY(grid.horizontalScrollBar()->maximum() > 0);
+    grid.horizontalScrollBar()->setValue(grid.horizontalScrollBar()->maximum());
+    QCOMPARE(view->pos(), at);
+    QVERIFY(grid.verticalScrollBar()->maximum() > 0);
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    QCOMPARE(view->verticalScrollBar()->value(), grid.verticalScrollBar()->value());
+    grid.verticalScrollBar()->setValue(0);
+
+    // One selection: a cell chosen in the grid is the frozen view's too.
+    grid.setCurrentIndex(grid.model()->index(2, 1));
+    QCOMPARE(view->currentIndex(), grid.currentIndex());
+
+    // A frozen title sorts the grid's rows, descending on the second click.
+    QHeaderView* header = view->horizontalHeader();
+    const QPoint title(header->sectionViewportPosition(0) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
+    QStringList sorted;
+    for (int row = 0; row < ds.count(); ++row)
+        sorted << ds.fieldAt(row, "単位コード").asText();
+    QVERIFY(sorted.size() > 2);
+    QVERIFY(sorted.first().toInt() > sorted.last().toInt());
+    QTest::qWait(1);
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    // A wider column in the grid is wider in the frozen view too.
+    grid.setColumnWidth(0, grid.columnWidth(0) + 30);
+    QCOMPARE(view->columnWidth(0), grid.columnWidth(0));
+    QCOMPARE(view->width(), grid.columnWidth(0) + grid.columnWidth(1));
 }
 
 QTEST_MAIN(TestDbGrid)
