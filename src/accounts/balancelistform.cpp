@@ -6,8 +6,11 @@
 #include <QVBoxLayout>
 
 #include "balancelistrptform.h"
+#include "csvexportaction.h"
+#include "csvwriter.h"
 #include "datepicker.h"
 #include "dbgrid.h"
+#include "formats.h"
 #include "gridtotalsrow.h"
 #include "periodrow.h"
 #include "reportpreview.h"
@@ -79,6 +82,10 @@ void BalanceListForm::buildControls()
     periodRow->addStretch();
 
     QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
+    CsvExportAction::add(this, buttonRow, GridList, [this] {
+        return CsvWriter::proposedFileName(m_names.caption, {}, Formats::parseDate(PeriodFromText()),
+                                           Formats::parseDate(PeriodToText()));
+    });
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(periodRow);

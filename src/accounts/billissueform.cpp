@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 
 #include "billissuerptform.h"
+#include "csvexportaction.h"
+#include "csvwriter.h"
 #include "dbgrid.h"
 #include "formats.h"
 #include "reportpreview.h"
@@ -153,7 +155,13 @@ void TBillIssueForm::buildControls()
     layout->addWidget(GridList, 1);
     layout->addWidget(new QLabel(QStringLiteral("請求月の売掛明細")));
     layout->addWidget(JvDBUltimGrid1, 1);
-    layout->addLayout(actionBar({ActionPrint, ActionClose}));
+    QHBoxLayout* buttonRow = actionBar({ActionPrint, ActionClose});
+    // The bills of the month go out; their lines are one customer's at a time.
+    CsvExportAction::add(this, buttonRow, GridList, [this] {
+        const BillPeriod& period = m_bills.lastPeriod();
+        return CsvWriter::proposedFileName(windowTitle(), {}, period.start, period.last());
+    });
+    layout->addLayout(buttonRow);
 }
 
 void TBillIssueForm::setInitialValues()

@@ -7,10 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "csvexportaction.h"
+#include "csvwriter.h"
 #include "datepicker.h"
 #include "dbcodeedit.h"
 #include "dbgrid.h"
 #include "dbtext.h"
+#include "formats.h"
 #include "ledgerrptform.h"
 #include "periodrow.h"
 #include "reportpreview.h"
@@ -143,6 +146,14 @@ void LedgerForm::buildControls()
     periodRow->addStretch();
 
     QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
+    // The file is named after the partner and the period of the rows shown.
+    CsvExportAction::add(this, buttonRow, GridLedger, [this] {
+        const QString code = m_shownPartner->isOpen() && !m_shownPartner->isEmpty()
+                                 ? m_shownPartner->field(m_names.ledger->side->codeColumn).asText()
+                                 : QString();
+        return CsvWriter::proposedFileName(m_names.caption, {code}, Formats::parseDate(PeriodFromText()),
+                                           Formats::parseDate(PeriodToText()));
+    });
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(codeRow);

@@ -4,8 +4,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "csvexportaction.h"
+#include "csvwriter.h"
 #include "datepicker.h"
 #include "dbgrid.h"
+#include "formats.h"
 #include "itemstocklistrptform.h"
 #include "ledgeritemform.h"
 #include "modal.h"
@@ -73,6 +76,10 @@ void TItemStockListForm::buildControls()
     periodRow->addStretch();
 
     QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
+    CsvExportAction::add(this, buttonRow, GridList, [this] {
+        return CsvWriter::proposedFileName(windowTitle(), {}, Formats::parseDate(PeriodFromText()),
+                                           Formats::parseDate(PeriodToText()));
+    });
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(periodRow);

@@ -6,11 +6,14 @@
 #include <QVBoxLayout>
 
 #include "codelookup.h"
+#include "csvexportaction.h"
+#include "csvwriter.h"
 #include "datepicker.h"
 #include "dbcodeedit.h"
 #include "dbgrid.h"
 #include "dbtext.h"
 #include "finditemdlg.h"
+#include "formats.h"
 #include "inputbuyingform.h"
 #include "inputsalesform.h"
 #include "ledgeritemrptform.h"
@@ -120,6 +123,14 @@ void TLedgerItemForm::buildControls()
     periodRow->addStretch();
 
     QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
+    // Named after the item and the period of the rows shown.
+    CsvExportAction::add(this, buttonRow, GridLedger, [this] {
+        const QString code = m_shownItem->isOpen() && !m_shownItem->isEmpty()
+                                 ? m_shownItem->field(QStringLiteral("商品コード")).asText()
+                                 : QString();
+        return CsvWriter::proposedFileName(windowTitle(), {code}, Formats::parseDate(PeriodFromText()),
+                                           Formats::parseDate(PeriodToText()));
+    });
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(codeRow);

@@ -5,6 +5,7 @@
 #include <QScopeGuard>
 #include <QVBoxLayout>
 
+#include "csvexportaction.h"
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "inputbuyingform.h"
@@ -53,7 +54,9 @@ TBuyingDetailListForm::TBuyingDetailListForm(QWidget* owner)
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(m_periodRow);
     layout->addWidget(GridList, 1);
-    layout->addLayout(actionBar({ActionDispDetail, ActionPrint, ActionClose}));
+    QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
+    CsvExportAction::add(this, buttonRow, GridList, [this] { return m_tab->csvFileName(); });
+    layout->addLayout(buttonRow);
 
     connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { ButtonDispClick(); }); });
     connect(GridList, &DbGrid::rowActivated, this, [this] {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QPalette>
 
+#include "csvwriter.h"
 #include "dataset.h"
 #include "dbgrid.h"
 #include "gridreport.h"
@@ -130,4 +131,9 @@ void DetailListTab::printList(QWidget* owner, const ReportPreview& preview)
     report->setText(QStringLiteral("QRLabelDateFrom"), m_period.fromText());
     report->setText(QStringLiteral("QRLabelDateTo"), m_period.toText());
     preview(owner, *report);
+}
+
+QString DetailListTab::csvFileName() const
+{
+    return CsvWriter::proposedFileName(m_names.printTitle, {}, m_period.from, m_period.to);
 }

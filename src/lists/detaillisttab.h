@@ -54,6 +54,8 @@ public:
     // Opens the slip of the current row, or tells that a group row has none.
     void showSlip(QWidget* owner);
     void printList(QWidget* owner, const ReportPreview& preview);
+    // The name "CSV出力" proposes: the list's title and the period of its last display.
+    QString csvFileName() const;
 
     static QList<ColumnSpec> columnsOf(const PartnerSide& side, DetailList::Arrangement arrangement);
     static inline const QColor CustomerRowColor{192, 220, 192};

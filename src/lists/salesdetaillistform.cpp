@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "csvexportaction.h"
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "inputsalesform.h"
@@ -112,7 +113,10 @@ void TSalesDetailListForm::buildControls()
         DetailListTab& tab = *m_tabs[size_t(i)];
         auto* layout = new QVBoxLayout(sheets[i]);
         layout->addWidget(tab.grid(), 1);
-        layout->addLayout(actionBar({tab.disp, tab.print, ActionClose}));
+        QHBoxLayout* bar = actionBar({tab.disp, tab.print, ActionClose});
+        // Each tab writes its own list.
+        CsvExportAction::add(this, bar, tab.grid(), [t = &tab] { return t->csvFileName(); });
+        layout->addLayout(bar);
         PageControl->addTab(sheets[i], captions[i]);
     }
 
