@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "csvexportaction.h"
+#include "csvwriter.h"
 #include "dataset.h"
 #include "dbgrid.h"
 #include "frozencolumns.h"
@@ -147,7 +149,20 @@ void SummaryForm::buildControls()
             layout->addWidget(grid, 1);
         }
     }
-    layout->addLayout(actionBar({ActionDispDetail, ActionPrint, ActionClose}));
+    QHBoxLayout* bar = actionBar({ActionDispDetail, ActionPrint, ActionClose});
+    // The tab shown goes out, named by the window, the tab and the period shown.
+    const auto shownTab = [this] { return PageControl ? PageControl->currentIndex() : 0; };
+    CsvExportAction* csv = CsvExportAction::add(
+        this, bar, [this, shownTab]() -> const DatasetModel* { return grid(shownTab())->datasetModel(); },
+        [this, shownTab] {
+            QStringList inputs;
+            if (PageControl)
+                inputs << m_names.tabs[std::size_t(shownTab())].group->caption;
+            return CsvWriter::proposedFileName(windowTitle(), inputs, m_shownPeriod.from, m_shownPeriod.to);
+        });
+    if (PageControl)
+        connect(PageControl, &QTabWidget::currentChanged, csv, &CsvExportAction::refresh);
+    layout->addLayout(bar);
 }
 
 void SummaryForm::setInitialValues()
@@ -178,6 +193,7 @@ void SummaryForm::ButtonDispClick()
     }
     for (const auto& tab : m_tabs)
         tab->summary.build(period);
+    m_shownPeriod = period;
     if (MonthComboBox)
         setDayTitles(period.from.year(), month);
 }

@@ -68,6 +68,7 @@ private:
 
     const Names& m_names;
     std::vector<std::unique_ptr<TabParts>> m_tabs;
+    Period m_shownPeriod;  // of the tables on screen, for the names of what goes out
 };
 
 // 月間集計表: the day-by-day slip totals of sales and purchases of a month.

@@ -35,7 +35,9 @@ void TestCsvExport::everyDocumentWindowHasIt_data()
     QTest::addColumn<int>("lists");  // one action per list the window shows in turn
     for (const char* name : {"ActionLedgerCustomer", "ActionLedgerSupplier", "ActionAccountsReceivableList",
                              "ActionAccountsPayableList", "ActionBillIssue", "ActionItemStockList",
-                             "ActionLedgerItem", "ActionBuyingDetailList"})
+                             "ActionLedgerItem", "ActionBuyingDetailList", "ActionMonthSummary",
+                             "ActionMonthSalesSummary", "ActionMonthBuyingSummary", "ActionYearSalesSummary",
+                             "ActionYearBuyingSummary"})  // the summaries: one action for the tab shown
         QTest::newRow(name) << QString::fromLatin1(name) << 1;
     QTest::newRow("ActionSalesDetailList") << QStringLiteral("ActionSalesDetailList") << 3;
 }
