@@ -11,6 +11,7 @@
 
 #include "billcomputation.h"
 #include "billissuerptform.h"
+#include "cases_reports.h"
 #include "connection.h"
 #include "datacases.h"
 #include "dataset.h"
@@ -254,16 +255,7 @@ void addPdfCase(BenchSuite& suite, const BenchContext& ctx)
     suite.add({
         "bills PDF, month end " + month.toString("yyyy-MM").toStdString() + ", " + std::to_string(bills) +
             " bills",
-        [window, path] {
-            const ReportDocument document = window->report->paginate();
-            writePdf(document, path);
-            if (QFileInfo(path).size() <= 0)
-                throw std::runtime_error("no PDF written to " + path.toStdString());
-            std::int64_t ops = 0;
-            for (const ReportPage& page : document.pages)
-                ops += std::int64_t(page.ops.size());
-            return std::int64_t(document.pages.size()) * 1000000 + ops;
-        },
+        [window, path] { return writeReportPdf(*window->report, path); },
         {},
     });
 }

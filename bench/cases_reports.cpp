@@ -82,21 +82,24 @@ void addLedgerPdf(BenchSuite& suite, const BenchContext& ctx)
     const QString path = QDir(QDir::tempPath()).filePath("corvinta-bench-ledger.pdf");
     suite.add({
         "ledger PDF, " + std::to_string(pages) + " pages",
-        [window, path] {
-            const ReportDocument document = window->report->paginate();
-            writePdf(document, path);
-            if (QFileInfo(path).size() <= 0)
-                throw std::runtime_error("no PDF written to " + path.toStdString());
-            std::int64_t ops = 0;
-            for (const ReportPage& page : document.pages)
-                ops += std::int64_t(page.ops.size());
-            return std::int64_t(document.pages.size()) * 1000000 + ops;
-        },
+        [window, path] { return writeReportPdf(*window->report, path); },
         {},
     });
 }
 
 }  // namespace
+
+std::int64_t writeReportPdf(const Report& report, const QString& path)
+{
+    const ReportDocument document = report.paginate();
+    writePdf(document, path);
+    if (QFileInfo(path).size() <= 0)
+        throw std::runtime_error("no PDF written to " + path.toStdString());
+    std::int64_t ops = 0;
+    for (const ReportPage& page : document.pages)
+        ops += std::int64_t(page.ops.size());
+    return std::int64_t(document.pages.size()) * 1000000 + ops;
+}
 
 void addReportCases(BenchSuite& suite, const BenchContext& context)
 {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cases_reports.h"
 #include "connection.h"
 #include "datacases.h"
 #include "dataset.h"
@@ -359,16 +360,7 @@ void addStockListPdf(BenchSuite& suite, const BenchContext& ctx)
     const QString path = QDir(QDir::tempPath()).filePath("corvinta-bench-stocklist.pdf");
     suite.add({
         "stock list PDF, " + std::to_string(window->list->dataset().count()) + " items",
-        [window, path] {
-            const ReportDocument document = window->report->paginate();
-            writePdf(document, path);
-            if (QFileInfo(path).size() <= 0)
-                throw std::runtime_error("no PDF written to " + path.toStdString());
-            std::int64_t ops = 0;
-            for (const ReportPage& page : document.pages)
-                ops += std::int64_t(page.ops.size());
-            return std::int64_t(document.pages.size()) * 1000000 + ops;
-        },
+        [window, path] { return writeReportPdf(*window->report, path); },
         {},
     });
 }
