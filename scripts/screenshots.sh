@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Pictures of a sales slip in entry, the customer lookup, the customer ledger and
-# the receivable balance list at their default sizes, taken under Xvfb with
+# Pictures of a sales slip in entry, the customer lookup, the customer ledger,
+# the receivable balance list, the bills, the stock list, the sales detail list and
+# the monthly sales summary at their default sizes, taken under Xvfb with
 # openbox as the window manager, over a filled ten-year database.
 #   scripts/screenshots.sh [output folder]   (default: build/screenshots)
 set -euo pipefail

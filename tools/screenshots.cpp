@@ -2,7 +2,8 @@
 // picture of each with its window-manager frame: a sales slip in entry, the
 // customer lookup after a search, the customer ledger and the receivable
 // balance list, the bills of a month (and the first bill's page as PDF) and the
-// item stock list. Run under an X server with a window manager (scripts/screenshots.sh).
+// item stock list, the sales detail list and the monthly sales summary. Run under an X server with a window
+// manager (scripts/screenshots.sh).
 //
 //   corvinta-screenshots <folder holding BaseDB.mdb> <output folder>
 #include <QApplication>
@@ -28,7 +29,9 @@
 #include "qttranslation.h"
 #include "report.h"
 #include "reportpainter.h"
+#include "salesdetaillistform.h"
 #include "statement.h"
+#include "summaryform.h"
 #include "uifont.h"
 
 namespace {
@@ -145,6 +148,19 @@ int main(int argc, char* argv[])
         settle(&stock);
         QTest::mouseClick(stock.ButtonDisp, Qt::LeftButton);
         ok = save(&stock, out, QStringLiteral("item-stock-list")) && ok;
+    }
+    {
+        TSalesDetailListForm details(nullptr);
+        settle(&details);
+        details.JvDatePickerEditFrom->setDate(QDate::currentDate().addDays(-7));
+        QTest::mouseClick(details.ButtonDisp, Qt::LeftButton);
+        ok = save(&details, out, QStringLiteral("sales-detail-list")) && ok;
+    }
+    {
+        TMonthSalesSummaryForm summary(nullptr);
+        settle(&summary);
+        QTest::mouseClick(summary.ButtonDisp, Qt::LeftButton);
+        ok = save(&summary, out, QStringLiteral("month-sales-summary")) && ok;
     }
     return ok ? 0 : 1;
 }
