@@ -11,7 +11,7 @@ packages=(
   libsqlite3-dev
   fonts-ipafont-gothic
   poppler-utils
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils file
   e2fsprogs
 )
 missing=()
