@@ -19,50 +19,10 @@
 #include "ledgercomputation.h"
 #include "money.h"
 #include "partnerside.h"
+#include "plaindb.h"
 #include "statement.h"
 
 namespace {
-
-// A plain connection for the baselines with its statements prepared once.
-class PlainDb {
-public:
-    explicit PlainDb(const QString& path)
-    {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            const std::string msg = sqlite3_errmsg(m_db);
-            sqlite3_close(m_db);
-            throw std::runtime_error("cannot open " + path.toStdString() + ": " + msg);
-        }
-    }
-    ~PlainDb()
-    {
-        m_statements.clear();
-        sqlite3_close(m_db);
-    }
-    PlainDb(const PlainDb&) = delete;
-    PlainDb& operator=(const PlainDb&) = delete;
-
-    sqlite3_stmt* prepare(const QString& sql)
-    {
-        sqlite3_stmt* stmt = nullptr;
-        const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v3(m_db, utf8.constData(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
-            SQLITE_OK)
-            throw std::runtime_error(std::string(sqlite3_errmsg(m_db)) + ": " + utf8.toStdString());
-        m_statements.emplace_back(stmt, &sqlite3_finalize);
-        return stmt;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    std::vector<std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>> m_statements;
-};
-
-void bindText(sqlite3_stmt* stmt, int index, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
 
 QString columnText(sqlite3_stmt* stmt, int column)
 {

@@ -19,51 +19,12 @@
 #include "itemledgercomputation.h"
 #include "itemstocklistrptform.h"
 #include "money.h"
+#include "plaindb.h"
 #include "reportpainter.h"
 #include "statement.h"
 #include "stocklistcomputation.h"
 
 namespace {
-
-// A plain connection for the baselines, its statements prepared once.
-class RawDb {
-public:
-    explicit RawDb(const QString& path)
-    {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            const std::string msg = sqlite3_errmsg(m_db);
-            sqlite3_close(m_db);
-            throw std::runtime_error("cannot open " + path.toStdString() + ": " + msg);
-        }
-    }
-    ~RawDb()
-    {
-        for (sqlite3_stmt* s : m_statements)
-            sqlite3_finalize(s);
-        sqlite3_close(m_db);
-    }
-    RawDb(const RawDb&) = delete;
-    RawDb& operator=(const RawDb&) = delete;
-
-    sqlite3_stmt* prepare(const char* sql)
-    {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string(sqlite3_errmsg(m_db)) + ": " + sql);
-        m_statements.push_back(stmt);
-        return stmt;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    std::vector<sqlite3_stmt*> m_statements;
-};
-
-void bindText(sqlite3_stmt* stmt, int index, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
 
 std::string columnText(sqlite3_stmt* stmt, int column)
 {
@@ -112,7 +73,7 @@ struct PlainStockList {
     sqlite3_stmt* buying;
     sqlite3_stmt* sales;
 
-    explicit PlainStockList(RawDb& db)
+    explicit PlainStockList(PlainDb& db)
         : items(db.prepare("SELECT 商品コード FROM m_商品")),
           buying(db.prepare("SELECT d.商品コード, h.仕入年月日 < ?1, d.数量"
                             " FROM t_仕入 AS h JOIN t_仕入明細 AS d ON d.伝票番号 = h.伝票番号"
@@ -174,7 +135,7 @@ void addStockListCase(BenchSuite& suite, const BenchContext& ctx, const std::str
     auto window = std::make_shared<Window>();
     window->connection.open(ctx.path);
     window->list = std::make_unique<StockListComputation>(window->connection);
-    auto raw = std::make_shared<RawDb>(ctx.path);
+    auto raw = std::make_shared<PlainDb>(ctx.path);
     auto plain = std::make_shared<PlainStockList>(*raw);
     requirePlan(plain->buying, {"USING PRIMARY KEY"});
     requirePlan(plain->sales, {"USING PRIMARY KEY"});
@@ -202,7 +163,7 @@ void addStockListOwnQueryCase(BenchSuite& suite, const BenchContext& ctx)
     auto window = std::make_shared<Window>();
     window->connection.open(ctx.path);
     window->list = std::make_unique<StockListComputation>(window->connection);
-    auto raw = std::make_shared<RawDb>(ctx.path);
+    auto raw = std::make_shared<PlainDb>(ctx.path);
     sqlite3_stmt* query = raw->prepare(StockListComputation::queryText().toUtf8().constData());
     requirePlan(query, {"SCAN t_在庫月計", "USING COVERING INDEX ix_t_仕入_仕入年月日",
                         "USING COVERING INDEX ix_t_売上_売上年月日"});
@@ -284,7 +245,7 @@ void addItemLedgerCase(BenchSuite& suite, const BenchContext& ctx)
 
     // The item's lines by the item index, their headers by number; the stock
     // before the period as two sums, the rows in the ledger's order.
-    auto raw = std::make_shared<RawDb>(ctx.path);
+    auto raw = std::make_shared<PlainDb>(ctx.path);
     sqlite3_stmt* carried = raw->prepare(
         "SELECT (SELECT IFNULL(SUM(d.数量), 0) FROM t_仕入明細 AS d JOIN t_仕入 AS h ON h.伝票番号 = "
         "d.伝票番号"

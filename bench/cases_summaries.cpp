@@ -12,6 +12,7 @@
 #include "datacases.h"
 #include "dataset.h"
 #include "harness.h"
+#include "plaindb.h"
 #include "summarycomputation.h"
 
 namespace {
@@ -51,39 +52,6 @@ std::int64_t tableSum(const Dataset& ds, const QString& codeColumn, SummaryBucke
     return std::int64_t(sum);
 }
 
-class RawDb {
-public:
-    explicit RawDb(const QString& path)
-    {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            const std::string msg = sqlite3_errmsg(m_db);
-            sqlite3_close(m_db);
-            throw std::runtime_error("cannot open " + path.toStdString() + ": " + msg);
-        }
-    }
-    ~RawDb()
-    {
-        for (sqlite3_stmt* s : m_statements)
-            sqlite3_finalize(s);
-        sqlite3_close(m_db);
-    }
-    RawDb(const RawDb&) = delete;
-    RawDb& operator=(const RawDb&) = delete;
-
-    sqlite3_stmt* prepare(const char* sql)
-    {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string(sqlite3_errmsg(m_db)) + ": " + sql);
-        m_statements.push_back(stmt);
-        return stmt;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    std::vector<sqlite3_stmt*> m_statements;
-};
-
 std::string columnText(sqlite3_stmt* stmt, int column)
 {
     return std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
@@ -99,7 +67,7 @@ struct PlainSalesSummary {
     int bucketStart;  // 9: the day of a stored date, 6: its month
     std::size_t buckets;
 
-    PlainSalesSummary(RawDb& db, SummaryBucket bucket)
+    PlainSalesSummary(PlainDb& db, SummaryBucket bucket)
         : slips(db.prepare("SELECT IFNULL(顧客コード, ''), IFNULL(担当者コード, ''),"
                            " CAST(substr(売上年月日, ?3, 2) AS INTEGER), 伝票合計"
                            " FROM t_売上 WHERE 売上年月日 >= ?1 AND 売上年月日 < ?2")),
@@ -176,7 +144,7 @@ void addSalesSummaryCase(BenchSuite& suite, const BenchContext& ctx, const std::
     for (const SummaryGroup* g :
          {&SummaryGroup::salesByItem(), &SummaryGroup::salesByCustomer(), &SummaryGroup::salesByStaff()})
         window->tabs.push_back(std::make_unique<SummaryComputation>(window->connection, *g, bucket));
-    auto raw = std::make_shared<RawDb>(ctx.path);
+    auto raw = std::make_shared<PlainDb>(ctx.path);
     auto plain = std::make_shared<PlainSalesSummary>(*raw, bucket);
     requirePlan(plain->slips, {"ix_t_売上_売上年月日"});
     requirePlan(plain->lines, {"ix_t_売上_売上年月日", "PRIMARY KEY"});

@@ -10,45 +10,10 @@
 #include "connection.h"
 #include "dataset.h"
 #include "harness.h"
+#include "plaindb.h"
 #include "statement.h"
 
 namespace {
-
-// A plain connection for the baselines, and its statements prepared once: the
-// fastest way the engine itself offers.
-class RawDb {
-public:
-    explicit RawDb(const QString& path)
-    {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            const std::string msg = sqlite3_errmsg(m_db);
-            sqlite3_close(m_db);
-            throw std::runtime_error("cannot open " + path.toStdString() + ": " + msg);
-        }
-    }
-    ~RawDb() { sqlite3_close(m_db); }
-    RawDb(const RawDb&) = delete;
-    RawDb& operator=(const RawDb&) = delete;
-
-    sqlite3_stmt* prepare(const char* sql)
-    {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string(sqlite3_errmsg(m_db)) + ": " + sql);
-        m_statements.emplace_back(stmt, &sqlite3_finalize);
-        return stmt;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    std::vector<std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>> m_statements;
-};
-
-void bindText(sqlite3_stmt* stmt, int index, const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
 
 QString columnText(sqlite3_stmt* stmt, int column)
 {
@@ -110,7 +75,7 @@ void addReadSlip(BenchSuite& suite, const BenchContext& ctx)
     window->detail = std::make_unique<Dataset>(
         window->connection, "select * from  t_売上明細 where 伝票番号 = :SlipNo order by 明細番号");
 
-    auto raw = std::make_shared<RawDb>(ctx.path);
+    auto raw = std::make_shared<PlainDb>(ctx.path);
     sqlite3_stmt* header = raw->prepare(
         "SELECT 伝票番号, 売上年月日, 売上区分コード, 顧客コード, 担当者コード"
         " FROM t_売上 WHERE 伝票番号 = ?");
@@ -179,7 +144,7 @@ void addCreditSalesPerCustomer(BenchSuite& suite, const BenchContext& ctx, bool 
     // total: one pass over it reads nothing else and yields the customers in
     // order, so the grouping needs no sort. Left to itself the planner takes
     // the date index there too and reads nearly every header by rowid.
-    auto raw = std::make_shared<RawDb>(ctx.path);
+    auto raw = std::make_shared<PlainDb>(ctx.path);
     const std::string sql =
         std::string("SELECT 顧客コード, SUM(伝票合計) FROM t_売上 ") +
         (carriedForward ? "INDEXED BY ix_t_売上_顧客コード_売上年月日" : "INDEXED BY ix_t_売上_売上年月日") +
