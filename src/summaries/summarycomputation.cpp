@@ -5,6 +5,7 @@
 #include "billcomputation.h"
 #include "connection.h"
 #include "dataset.h"
+#include "datasetmodel.h"
 
 namespace {
 
@@ -243,4 +244,18 @@ void SummaryComputation::build(const Period& period)
     if (!m_group.kinds)
         ds.sortBy({{QStringLiteral("番号")}, {m_group.codeColumn}});
     ds.first();
+}
+
+QList<ColumnSpec> SummaryComputation::columns(const SummaryGroup& g, SummaryBucket bucket)
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    QList<ColumnSpec> columns;
+    if (!g.kinds)
+        columns.append({g.codeColumn, {}, 90, left});
+    columns.append({g.nameColumn, {}, g.kinds ? 60 : 160, left});
+    for (const QString& column : bucketColumns(bucket))
+        columns.append({column, {}, 80, right, DisplayFormat::Money});
+    columns.append({QStringLiteral("合計"), {}, 90, right, DisplayFormat::Money});
+    return columns;
 }

@@ -11,6 +11,7 @@
 
 class Connection;
 class Dataset;
+struct ColumnSpec;
 
 // What a column of a summary stands for: a day of the month or a month of the year.
 enum class SummaryBucket { Day, Month };
@@ -82,6 +83,9 @@ public:
     // The 31 day titles of a month: "1 (土)" …; a day the month lacks is its
     // bare number.
     static std::vector<BucketTitle> dayTitles(int year, int month);
+    // The columns a grid or a print shows: code (not for the fixed rows), name,
+    // the buckets, 合計; each titled by its field name.
+    static QList<ColumnSpec> columns(const SummaryGroup& group, SummaryBucket bucket);
     static QString queryText(const SummaryGroup& group, SummaryBucket bucket);
 
 private:

@@ -26,26 +26,6 @@ struct SummaryForm::TabParts {
     FrozenColumns* frozen = nullptr;
 };
 
-namespace {
-
-constexpr auto kLeft = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr auto kRight = Qt::AlignRight | Qt::AlignVCenter;
-const QString kTotal = QStringLiteral("合計");
-
-QList<ColumnSpec> columnsOf(const SummaryGroup& g, SummaryBucket bucket)
-{
-    QList<ColumnSpec> columns;
-    if (!g.kinds)
-        columns.append({g.codeColumn, {}, 90, kLeft});
-    columns.append({g.nameColumn, {}, g.kinds ? 60 : 160, kLeft});
-    for (const QString& column : SummaryComputation::bucketColumns(bucket))
-        columns.append({column, {}, 80, kRight, DisplayFormat::Money});
-    columns.append({kTotal, {}, 90, kRight, DisplayFormat::Money});
-    return columns;
-}
-
-}  // namespace
-
 SummaryForm::SummaryForm(QWidget* owner, const Names& names)
     : FunctionWindow(owner),
       YearEdit(new QLineEdit),
@@ -125,14 +105,14 @@ void SummaryForm::buildControls()
         parts.summary.dataset().setObjectName(tab.dataset);
         DbGrid* grid = parts.grid;
         grid->setObjectName(tab.grid);
-        grid->setDataset(parts.summary.dataset(), columnsOf(g, m_names.bucket));
+        grid->setDataset(parts.summary.dataset(), SummaryComputation::columns(g, m_names.bucket));
         grid->setWholeRowSelection(false);
         grid->setSortable(true);
         // The 合計 column and the total row (番号 2) on the button face; the two
         // rows of the monthly summary are both rows of their own.
         const bool kinds = g.kinds;
         grid->setCellPainter([this, kinds](const RowRef& row, int, const QString& field) -> QVariant {
-            if (field == kTotal || (!kinds && row.field(QStringLiteral("番号")).asInt() == 2))
+            if (field == QStringLiteral("合計") || (!kinds && row.field(QStringLiteral("番号")).asInt() == 2))
                 return palette().color(QPalette::Button);
             return {};
         });
