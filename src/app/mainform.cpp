@@ -347,12 +347,24 @@ void upgradeWithProgress(QWidget* parent, const QString& path)
         std::rethrow_exception(failure);
 }
 
+// A path as the status bar shows it: the home folder as "~", so the book's
+// own folder and name fit the panel.
+QString shownPath(const QString& path)
+{
+    const QString home = QDir::homePath();
+    QString shown = QDir::toNativeSeparators(path);
+    if (home.size() > 1 && path.startsWith(home + QLatin1Char('/')))
+        shown = QStringLiteral("~") + QDir::toNativeSeparators(path.mid(home.size()));
+    return shown;
+}
+
 }  // namespace
 
 bool TMainForm::openBook()
 {
     const QString path = BuildConnectionString();
-    m_bookPanel->setText(QStringLiteral("帳簿: %1").arg(QDir::toNativeSeparators(path)));
+    m_bookPanel->setText(QStringLiteral("帳簿: %1").arg(shownPath(path)));
+    m_bookPanel->setToolTip(QDir::toNativeSeparators(path));
     Book::State state = Book::inspect(path, Book::Depth::Full);
     if (state.kind == Book::State::Older) {
         try {
@@ -374,7 +386,7 @@ bool TMainForm::openBook()
     try {
         const QString written = Book::makeDailyBackup(path, QDate::currentDate());
         if (!written.isEmpty())
-            showStatus(QStringLiteral("自動バックアップ: %1").arg(QDir::toNativeSeparators(written)));
+            showStatus(QStringLiteral("自動バックアップ: %1").arg(shownPath(written)));
     } catch (const DbError& e) {
         showStatus(QStringLiteral("自動バックアップできませんでした: %1").arg(e.message()));
     }
