@@ -12,7 +12,7 @@
 # for a second run (a new package is installed over the old one) and writes
 #   1-question.png  the question on first start
 #   2-main.png      the main window after "はい", the book named in its status bar
-#   install.log     what apt did
+#   install.log     what apt did, installing and then removing the package
 set -euo pipefail
 deb="$(realpath "$1")"
 root="$(realpath -m "${2:-/tmp/corvinta-debian12}")"
@@ -65,4 +65,12 @@ else
   status=1
 fi
 in_root "pkill -x corvinta; pkill -x openbox; pkill -x Xvfb" || true
+# Removing the package takes every file it brought and leaves the user's book.
+in_root "apt-get purge -y -q corvinta" >>"$out/install.log" 2>&1
+for f in usr/bin/corvinta usr/share/corvinta usr/share/applications/corvinta.desktop \
+         usr/share/icons/hicolor/scalable/apps/corvinta.svg; do
+  [ ! -e "$root/$f" ] || { echo "left after removal: /$f" >&2; status=1; }
+done
+[ -f "$root$book" ] || { echo "removal took the user's book" >&2; status=1; }
+echo "removed; the user's book stays" | tee -a "$out/install.log"
 exit "${status:-0}"
