@@ -59,6 +59,11 @@ FrozenColumns::FrozenColumns(DbGrid* grid, int count)
     });
     connect(grid->model(), &QAbstractItemModel::headerDataChanged, m_view->horizontalHeader(),
             [this] { m_view->horizontalHeader()->viewport()->update(); });
+    // A cell reached with the keys (or the mouse) is never left under the
+    // frozen columns: the grid scrolled it into its viewport, this scrolls it
+    // out from behind them.
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { keepInView(current); });
     grid->installEventFilter(this);
     hideOthers();
     m_view->show();
@@ -92,6 +97,23 @@ void FrozenColumns::syncHeader()
     to->setSortIndicatorShown(from->isSortIndicatorShown());
     to->setSortIndicator(from->sortIndicatorSection() < m_count ? from->sortIndicatorSection() : -1,
                          from->sortIndicatorOrder());
+}
+
+void FrozenColumns::keepInView(const QModelIndex& current)
+{
+    if (!current.isValid() || current.column() < m_count)
+        return;
+    const int hidden = width() - m_grid->columnViewportPosition(current.column());
+    if (hidden <= 0)
+        return;
+    QScrollBar* bar = m_grid->horizontalScrollBar();
+    if (m_grid->horizontalScrollMode() == QAbstractItemView::ScrollPerPixel) {
+        bar->setValue(bar->value() - hidden);
+        return;
+    }
+    // Column by column: back until the cell starts right of the frozen columns.
+    while (bar->value() > bar->minimum() && m_grid->columnViewportPosition(current.column()) < width())
+        bar->setValue(bar->value() - 1);
 }
 
 void FrozenColumns::relayout()

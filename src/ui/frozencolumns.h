@@ -3,6 +3,7 @@
 #include <QObject>
 
 class DbGrid;
+class QModelIndex;
 class QTableView;
 
 // Keeps the first columns of a grid in place while the grid scrolls sideways
@@ -28,6 +29,7 @@ private:
     void hideOthers();
     void syncHeader();
     void relayout();
+    void keepInView(const QModelIndex& current);
 
     DbGrid* m_grid;
     QTableView* m_view;

@@ -347,6 +347,15 @@ void TestDbGrid::frozenColumnsStayWhileScrollingSideways()
     QCOMPARE(view->verticalScrollBar()->value(), grid.verticalScrollBar()->value());
     grid.verticalScrollBar()->setValue(0);
 
+    // ← from a scrolled-in column brings each cell out from under the frozen ones.
+    grid.setFocus();
+    grid.setCurrentIndex(grid.model()->index(0, 5));
+    for (int column = 4; column >= 2; --column) {
+        QTest::keyClick(&grid, Qt::Key_Left);
+        QCOMPARE(grid.currentIndex().column(), column);
+        QVERIFY(grid.columnViewportPosition(column) >= frozen.width());
+    }
+
     // One selection: a cell chosen in the grid is the frozen view's too.
     grid.setCurrentIndex(grid.model()->index(2, 1));
     QCOMPARE(view->currentIndex(), grid.currentIndex());
