@@ -53,6 +53,9 @@ int compareValues(const QVariant& a, const QVariant& b)
         const qlonglong x = a.toLongLong(), y = b.toLongLong();
         return x < y ? -1 : (x > y ? 1 : 0);
     }
+    if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
+        return QString::compare(*static_cast<const QString*>(a.constData()),
+                                *static_cast<const QString*>(b.constData()));
     if (isNumber(a) && isNumber(b)) {
         const double x = a.toDouble(), y = b.toDouble();
         return x < y ? -1 : (x > y ? 1 : 0);
@@ -202,6 +205,38 @@ void Dataset::open()
         }
     }
 
+    install(std::move(shape), std::move(store));
+}
+
+void Dataset::openRows(const QStringList& columns, std::vector<std::vector<QVariant>> rows)
+{
+    if (isOpen())
+        throw DbError(QStringLiteral("開いているデータセットに行を入れることはできません。"));
+    if (!m_table.isEmpty())
+        throw DbError(QStringLiteral("書き込み先のあるデータセットに計算した行を入れることはできません。"));
+    auto shape = std::make_shared<DatasetShape>();
+    for (int c = 0; c < columns.size(); ++c) {
+        shape->columns << columns[c];
+        if (!shape->columnIndex.contains(columns[c]))
+            shape->columnIndex.insert(columns[c], c);
+    }
+    shape->computed = m_shape->computed;
+    shape->computedIndex = m_shape->computedIndex;
+    auto store = std::make_shared<std::vector<RowPtr>>();
+    store->reserve(rows.size());
+    for (std::vector<QVariant>& values : rows) {
+        if (values.size() != std::size_t(columns.size()))
+            throw DbError(QStringLiteral("計算した行の列の数が見出しと合いません。"));
+        auto row = std::make_shared<DatasetRow>();
+        row->values = std::move(values);
+        store->push_back(std::move(row));
+    }
+    m_readOnlyRows = true;
+    install(std::move(shape), std::move(store));
+}
+
+void Dataset::install(std::shared_ptr<DatasetShape> shape, std::shared_ptr<std::vector<RowPtr>> store)
+{
     emit layoutAboutToReset();
     m_shape = std::move(shape);
     m_store = std::move(store);
@@ -954,12 +989,20 @@ void Dataset::sortBy(const QList<SortKey>& keys)
     DatasetRow* current = m_pos >= 0 ? m_visible[size_t(m_pos)] : nullptr;
     emit layoutAboutToReset();
     const DatasetShape& shape = *m_shape;
+    // A key on a column compares the held values in place; only a computed
+    // field is computed (and looked up by name) per comparison.
+    std::vector<int> columns;
+    for (const SortKey& k : keys)
+        columns.push_back(shape.column(k.field));
     std::stable_sort(m_store->begin(), m_store->end(), [&](const RowPtr& a, const RowPtr& b) {
-        const RowRef ra(shape, *a), rb(shape, *b);
-        for (const SortKey& k : keys) {
-            const int c = compareValues(ra.value(k.field), rb.value(k.field));
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const int column = columns[i];
+            const int c = column >= 0
+                              ? compareValues(a->values[std::size_t(column)], b->values[std::size_t(column)])
+                              : compareValues(RowRef(shape, *a).value(keys[int(i)].field),
+                                              RowRef(shape, *b).value(keys[int(i)].field));
             if (c != 0)
-                return k.descending ? c > 0 : c < 0;
+                return keys[int(i)].descending ? c > 0 : c < 0;
         }
         return false;
     });

@@ -118,6 +118,11 @@ public:
     // QDate is bound as ISO text, Money as ten-thousandths, an invalid QVariant as NULL.
     void setParam(const QString& name, const QVariant& value);
     void open();
+    // Opens on rows the program computed instead of a query's: `rows` in
+    // order, each holding a value per column (as a query would give it:
+    // qlonglong, double, QString, or invalid for NULL). The rows are read-only,
+    // as with setReadOnlyRows; a dataset with a write target refuses them.
+    void openRows(const QStringList& columns, std::vector<std::vector<QVariant>> rows);
     void close();
     // Rows that are only ever read (a document's list of many rows): open()
     // keeps no second copy of their values for the write-back and holds each
@@ -226,6 +231,7 @@ private:
     void checkBrowseMode();
     void setState(State state);
     void rebuildVisible(DatasetRow* keep);
+    void install(std::shared_ptr<DatasetShape> shape, std::shared_ptr<std::vector<RowPtr>> store);
     void refreshView(DatasetRow* keep);
     void setPosition(int row);
     bool visibleByLink(const DatasetRow& row) const;

@@ -1,11 +1,14 @@
 #include "summarycomputation.h"
 
 #include <stdexcept>
+#include <string>
+#include <unordered_map>
 
 #include "billcomputation.h"
 #include "connection.h"
 #include "dataset.h"
 #include "datasetmodel.h"
+#include "statement.h"
 
 namespace {
 
@@ -33,87 +36,94 @@ QString bucketOf(const QString& dateExpr, SummaryBucket bucket)
         .arg(dateExpr, bucket == SummaryBucket::Day ? QStringLiteral("9") : QStringLiteral("6"));
 }
 
-// The spread of a grouped amount over the bucket columns and the period's total:
-// `IFNULL(SUM(a.amount) FILTER (WHERE a.bucket = 1), 0) AS "1", …`, then the
-// total (a filter per column costs less than a CASE per column and row).
-QString spread(SummaryBucket bucket)
-{
-    QStringList parts;
-    const QStringList columns = SummaryComputation::bucketColumns(bucket);
-    for (int i = 0; i < columns.size(); ++i)
-        parts << QStringLiteral("IFNULL(SUM(a.amount) FILTER (WHERE a.bucket = %1), 0) AS \"%2\"")
-                     .arg(i + 1)
-                     .arg(columns[i]);
-    parts << QStringLiteral("IFNULL(SUM(a.amount), 0) AS 合計");
-    return parts.join(QStringLiteral(",\n       "));
-}
-
-// Per group and bucket over the period: the amounts, the group's code with
-// every empty code (none or '') as ''.
-QString amountsQuery(const SummaryGroup& g, SummaryBucket bucket)
+// One row per slip (slip totals) or per line (line totals, tax included) of
+// the period: the group's code (none as ''), its name in the master (NULL when
+// there is none), the bucket and the amount.
+QString movementsQuery(const SummaryGroup& g, SummaryBucket bucket)
 {
     const QString from = g.paramPrefix + QStringLiteral("DateFrom");
     const QString to = g.paramPrefix + QStringLiteral("DateTo");
-    if (g.lines.isEmpty()) {
-        const QString code = g.codeColumn.isEmpty() ? QStringLiteral("''")
-                                                    : QStringLiteral("IFNULL(h.%1, '')").arg(g.codeColumn);
-        return QStringLiteral(
-                   "SELECT %1 AS code, %2 AS bucket, SUM(h.伝票合計) AS amount\n"
-                   "  FROM %3 AS h\n"
-                   "  WHERE h.%4 >= :%5 AND h.%4 < :%6\n"
-                   "  GROUP BY 1, 2")
-            .arg(code, bucketOf(QStringLiteral("h.") + g.dateColumn, bucket), g.slips, g.dateColumn, from,
-                 to);
+    const QString when = bucketOf(QStringLiteral("h.") + g.dateColumn, bucket);
+    const QString period = QStringLiteral("WHERE h.%1 >= :%2 AND h.%1 < :%3").arg(g.dateColumn, from, to);
+    if (g.codeColumn.isEmpty())
+        return QStringLiteral("SELECT '', NULL, %1, h.伝票合計 FROM %2 AS h %3").arg(when, g.slips, period);
+    const QString owner = g.lines.isEmpty() ? QStringLiteral("h") : QStringLiteral("d");
+    const QString lines = g.lines.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" JOIN %1 AS d ON d.伝票番号 = h.伝票番号").arg(g.lines);
+    return QStringLiteral(
+               "SELECT IFNULL(%1.%2, ''), m.%3, %4, %5\n"
+               "FROM %6 AS h%7\n"
+               "LEFT JOIN %8 AS m ON m.%2 = %1.%2\n"
+               "%9")
+        .arg(owner, g.codeColumn, g.nameColumn, when,
+             g.lines.isEmpty() ? QStringLiteral("h.伝票合計") : QStringLiteral("d.税込合計"), g.slips, lines,
+             g.master, period);
+}
+
+// One side of the two-row summary of a month: its slip totals per bucket.
+SummaryGroup kindsSide(bool buying)
+{
+    SummaryGroup side = SummaryGroup::salesAndBuying();
+    side.paramPrefix = buying ? QStringLiteral("Buying") : QStringLiteral("Sales");
+    if (buying) {
+        side.slips = QStringLiteral("v_仕入");
+        side.dateColumn = QStringLiteral("仕入年月日");
     }
-    return QStringLiteral(
-               "SELECT IFNULL(d.%1, '') AS code, %2 AS bucket, SUM(d.税込合計) AS amount\n"
-               "  FROM %3 AS h JOIN %4 AS d ON d.伝票番号 = h.伝票番号\n"
-               "  WHERE h.%5 >= :%6 AND h.%5 < :%7\n"
-               "  GROUP BY 1, 2")
-        .arg(g.codeColumn, bucketOf(QStringLiteral("h.") + g.dateColumn, bucket), g.slips, g.lines,
-             g.dateColumn, from, to);
+    return side;
 }
 
-// The group rows (番号 1) with their names, then the total row (番号 2) summed
-// from them: one row even when the period has no movement. The dataset puts
-// the rows in order (cheaper than sorting the wide rows in SQL).
-QString groupQuery(const SummaryGroup& g, SummaryBucket bucket)
+// The amounts of one row: a value per bucket, then the row's total.
+using Amounts = std::vector<qint64>;
+
+void add(Amounts& to, const Amounts& from)
 {
-    QStringList totals;
-    for (const QString& column : SummaryComputation::bucketColumns(bucket))
-        totals << QStringLiteral("IFNULL(SUM(\"%1\"), 0)").arg(column);
-    totals << QStringLiteral("IFNULL(SUM(合計), 0)");
-    return QStringLiteral(
-               "WITH a AS (%1),\n"
-               "grouped AS MATERIALIZED (\n"
-               "SELECT 1 AS 番号, a.code AS %2,\n"
-               "       CASE WHEN a.code = '' OR m.%3 IS NULL OR m.%3 = '' THEN '%4' ELSE m.%3 END AS %3,\n"
-               "       %5\n"
-               "FROM a LEFT JOIN %6 AS m ON m.%2 = a.code\n"
-               "GROUP BY a.code)\n"
-               "SELECT * FROM grouped\n"
-               "UNION ALL\n"
-               "SELECT 2, '合計欄', '合計', %7 FROM grouped")
-        .arg(amountsQuery(g, bucket), g.codeColumn, g.nameColumn, g.substitute, spread(bucket), g.master,
-             totals.join(QStringLiteral(", ")));
+    for (std::size_t i = 0; i < to.size(); ++i)
+        to[i] += from[i];
 }
 
-// One fixed row per side, none for a side without slips in the period.
-QString kindsQuery(SummaryBucket bucket)
+void appendAmounts(std::vector<QVariant>& row, const Amounts& amounts)
 {
-    SummaryGroup sales = SummaryGroup::salesAndBuying();
-    sales.paramPrefix = QStringLiteral("Sales");
-    SummaryGroup buying = sales;
-    buying.slips = QStringLiteral("v_仕入");
-    buying.dateColumn = QStringLiteral("仕入年月日");
-    buying.paramPrefix = QStringLiteral("Buying");
-    const auto branch = [bucket](const SummaryGroup& g, int no, const QString& label) {
-        return QStringLiteral("SELECT %1 AS 番号, '%2' AS 種別,\n       %3\nFROM (%4) AS a\nGROUP BY a.code")
-            .arg(no)
-            .arg(label, spread(bucket), amountsQuery(g, bucket));
+    for (const qint64 amount : amounts)
+        row.emplace_back(qlonglong(amount));
+}
+
+// Runs `sql` (rows of code, name, bucket, amount) over the period and spreads
+// each code's amounts over `buckets` columns and the total: calls
+// `onRow(code, name, amounts)` once per code, in the order the codes first
+// appear. An empty code, or one the master lacks or leaves unnamed, is named
+// `substitute`. (Grouping here costs far less than sorting the rows in SQL.)
+template <typename OnRow>
+void spreadRows(Connection& connection, const QString& sql, const QString& prefix, const Period& period,
+                std::size_t buckets, const QString& substitute, OnRow onRow)
+{
+    struct Row {
+        QString code, name;
+        Amounts amounts;
     };
-    return branch(sales, 1, QStringLiteral("売上")) + QStringLiteral("\nUNION ALL\n") +
-           branch(buying, 2, QStringLiteral("仕入")) + QStringLiteral("\nORDER BY 1");
+    std::vector<Row> rows;
+    std::unordered_map<std::string, std::size_t> byCode;
+    Statement st(connection, sql);
+    st.bind(prefix + QStringLiteral("DateFrom"), period.from);
+    st.bind(prefix + QStringLiteral("DateTo"), period.dayAfterTo());
+    while (st.step()) {
+        const std::string code(st.utf8Text(0).value_or(std::string_view{}));
+        auto [at, fresh] = byCode.try_emplace(code, rows.size());
+        if (fresh) {
+            QString name = st.text(1);
+            if (code.empty() || name.isEmpty())
+                name = substitute;
+            rows.push_back({st.text(0), name, Amounts(buckets + 1, 0)});
+        }
+        Amounts& amounts = rows[at->second].amounts;
+        const qint64 bucket = st.int64(2);
+        const qint64 amount = st.int64(3);
+        if (bucket >= 1 && std::size_t(bucket) <= buckets)
+            amounts[std::size_t(bucket - 1)] += amount;
+        amounts[buckets] += amount;
+    }
+    for (const Row& row : rows)
+        onRow(row.code, row.name, row.amounts);
 }
 
 }  // namespace
@@ -213,13 +223,17 @@ Period SummaryComputation::periodOf(const QString& yearText, int month)
 
 QString SummaryComputation::queryText(const SummaryGroup& group, SummaryBucket bucket)
 {
-    return group.kinds ? kindsQuery(bucket) : groupQuery(group, bucket);
+    if (!group.kinds)
+        return movementsQuery(group, bucket);
+    return movementsQuery(kindsSide(false), bucket) + QStringLiteral(";\n") +
+           movementsQuery(kindsSide(true), bucket);
 }
 
 SummaryComputation::SummaryComputation(Connection& connection, const SummaryGroup& group,
                                        SummaryBucket bucket)
     : m_group(group),
       m_bucket(bucket),
+      m_connection(connection),
       m_dataset(std::make_unique<Dataset>(connection)),
       m_sql(queryText(group, bucket))
 {
@@ -229,17 +243,43 @@ SummaryComputation::~SummaryComputation() = default;
 
 void SummaryComputation::build(const Period& period)
 {
+    // SQL reads the period's slips or lines; grouping and spreading them over
+    // the columns here costs far less than grouping and pivoting in SQL.
     Dataset& ds = *m_dataset;
     ds.close();
-    ds.setSql(m_sql);
-    const QStringList prefixes = m_group.kinds
-                                     ? QStringList{QStringLiteral("Sales"), QStringLiteral("Buying")}
-                                     : QStringList{m_group.paramPrefix};
-    for (const QString& prefix : prefixes) {
-        ds.setParam(prefix + QStringLiteral("DateFrom"), period.from);
-        ds.setParam(prefix + QStringLiteral("DateTo"), period.dayAfterTo());
+    const QStringList buckets = bucketColumns(m_bucket);
+    const std::size_t n = std::size_t(buckets.size());
+    std::vector<std::vector<QVariant>> rows;
+    QStringList columns{QStringLiteral("番号")};
+    if (m_group.kinds) {
+        columns << m_group.nameColumn << buckets << QStringLiteral("合計");
+        for (const bool buying : {false, true}) {
+            const SummaryGroup side = kindsSide(buying);
+            spreadRows(m_connection, movementsQuery(side, m_bucket), side.paramPrefix, period, n, {},
+                       [&](const QString&, const QString&, const Amounts& amounts) {
+                           std::vector<QVariant> row{qlonglong(buying ? 2 : 1), buying
+                                                                                    ? QStringLiteral("仕入")
+                                                                                    : QStringLiteral("売上")};
+                           appendAmounts(row, amounts);
+                           rows.push_back(std::move(row));
+                       });
+        }
+    } else {
+        columns << m_group.codeColumn << m_group.nameColumn << buckets << QStringLiteral("合計");
+        Amounts total(n + 1, 0);
+        spreadRows(m_connection, m_sql, m_group.paramPrefix, period, n, m_group.substitute,
+                   [&](const QString& code, const QString& name, const Amounts& amounts) {
+                       std::vector<QVariant> row{qlonglong(1), code, name};
+                       appendAmounts(row, amounts);
+                       rows.push_back(std::move(row));
+                       add(total, amounts);
+                   });
+        // The total row, also when the period has no movement.
+        std::vector<QVariant> row{qlonglong(2), QStringLiteral("合計欄"), QStringLiteral("合計")};
+        appendAmounts(row, total);
+        rows.push_back(std::move(row));
     }
-    ds.open();
+    ds.openRows(columns, std::move(rows));
     // Group rows in code order, an empty code first, then the total row.
     if (!m_group.kinds)
         ds.sortBy({{QStringLiteral("番号")}, {m_group.codeColumn}});

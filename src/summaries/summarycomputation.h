@@ -86,11 +86,15 @@ public:
     // The columns a grid or a print shows: code (not for the fixed rows), name,
     // the buckets, 合計; each titled by its field name.
     static QList<ColumnSpec> columns(const SummaryGroup& group, SummaryBucket bucket);
+    // What build() reads: per code and bucket, the code, its name and the
+    // amount (for the two-row summary, the amounts of the sales side, then of
+    // the buying side).
     static QString queryText(const SummaryGroup& group, SummaryBucket bucket);
 
 private:
     const SummaryGroup& m_group;
     const SummaryBucket m_bucket;
+    Connection& m_connection;
     std::unique_ptr<Dataset> m_dataset;
     QString m_sql;
 };
