@@ -214,8 +214,12 @@ std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,
         TabularLayout::addColumns(
             header, 10.6, detail, ListName,
             {{captionOf(c), c.field, p.left, p.width - Gap, across ? across : Qt::AlignLeft, c.format}});
-        for (size_t i = headerFrom; i < header.items.size(); ++i)
+        const QColor titleColor = spec.titleColor ? spec.titleColor(c.field) : QColor();
+        for (size_t i = headerFrom; i < header.items.size(); ++i) {
             header.items[i].columnGroup = p.group;
+            if (titleColor.isValid())
+                header.items[i].color = titleColor;
+        }
         for (size_t i = detailFrom; i < detail.items.size(); ++i)
             detail.items[i].columnGroup = p.group;
         const QColor shade = spec.columnBackground ? spec.columnBackground(c.field) : QColor();

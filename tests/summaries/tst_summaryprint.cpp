@@ -121,6 +121,15 @@ void TestSummaryPrint::printedTable()
                 ++shadedCells;
         }
         QCOMPARE(shadedCells, last ? 3 : 0);
+        // A month's day titles in their weekdays' colours.
+        for (const ReportOp& op : page.ops) {
+            if (op.text == QStringLiteral("2 (土)"))
+                QCOMPARE(op.color, QColor(0, 0, 255));
+            if (op.text == QStringLiteral("31 (日)"))
+                QCOMPARE(op.color, QColor(255, 0, 0));
+            if (op.text == QStringLiteral("1 (金)"))
+                QCOMPARE(op.color, QColor(Qt::black));
+        }
         QCOMPARE(textsOf(page, QStringLiteral("rowBackground")).size(), 1);
     }
     // The whole month's figure printed whole.
