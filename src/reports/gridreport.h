@@ -22,10 +22,24 @@ struct ColumnSpec;
 //                              [&](int row) { return ...; });
 //     report->setText("QRLabelDateFrom", from);  // and QRLabelDateTo
 //     previewReport(this, *report);
+//
+// Columns too many for the page width (a month's 31 days): with a minimum
+// width, the columns after the first `frozenColumns` keep at least that width
+// and their widest text at 7 pt, and go on over as many page widths as they
+// need, each page width repeating the frozen columns: all rows with the first
+// page width's columns, then all rows again with the next one's (see
+// ReportLayout::columnGroups).
 struct GridReportSpec {
     QString title;
     // The shading of a row, an invalid colour for none.
-    std::function<QColor(int row)> rowBackground;
+    std::function<QColor(int row)> rowBackground = {};
+    // The period line: empty for "期間：" QRLabelDateFrom "～" QRLabelDateTo;
+    // else this label ("集計年月：") and the one named text QRLabelPeriod.
+    QString periodLabel = {};
+    int frozenColumns = 0;
+    qreal minColumnWidth = 0;  // mm; 0 fits every column into one page width
+    // The shading of a whole column by its field (a totals column), an invalid colour for none.
+    std::function<QColor(const QString& field)> columnBackground = {};
 };
 
 std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,
@@ -34,5 +48,6 @@ std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,
 namespace GridReport {
 inline constexpr qreal HeaderHeight = 16.1;
 inline constexpr qreal FooterHeight = 6.0;
-inline constexpr qreal ColumnGap = 0.8;  // mm between two columns' boxes
+inline constexpr qreal ColumnGap = 0.8;       // mm between two columns' boxes
+inline constexpr qreal LegiblePointSize = 7;  // the smallest size a column is widened for
 }  // namespace GridReport

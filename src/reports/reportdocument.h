@@ -45,6 +45,7 @@ struct PlacedBand {
 };
 
 struct ReportPage {
+    int columnGroup = 0;  // of a layout printed in column groups, from 0
     std::vector<PlacedBand> bands;
     std::vector<ReportOp> ops;
 };

@@ -74,6 +74,9 @@ struct ReportItem {
     QColor fill;  // of a rectangle; invalid for none
     qreal penWidth = HairLineWidth;
     QImage image;
+    // Of a layout printed in column groups: the one group this item prints in;
+    // -1 prints it in every group (the columns that stay while the others move on).
+    int columnGroup = -1;
 
     static ReportItem fixedText(const QRectF& box, const QString& caption, Qt::Alignment alignment,
                                 ReportFont font = {});
@@ -125,6 +128,11 @@ struct ReportLayout {
     // bands of one kind in the order added. A deque: adding a band leaves the
     // references to earlier ones valid.
     std::deque<ReportBand> bands;
+    // Columns too many for one page width are printed in groups: the whole report
+    // (title, rows, totals) once per group, all rows with the first group's
+    // columns, then all rows again with the next group's, each group from a new
+    // page. Pages are numbered through the groups.
+    int columnGroups = 1;
 
     QSizeF pageSize() const;  // oriented
     qreal printableWidth() const { return pageSize().width() - margins.left() - margins.right(); }

@@ -1,5 +1,7 @@
 #include "reportpaginator.h"
 
+#include <algorithm>
+
 #include "dataset.h"
 #include "formats.h"
 #include "report.h"
@@ -99,29 +101,32 @@ ReportDocument ReportPaginator::run()
         }
     }
 
-    startPage();
     const int rows = m_driving ? m_driving->count() : 0;
     CursorKeeper keeper(m_driving);
     bool follows = false;
     for (const ReportBand* band : m_subDetails)
         follows = follows || band->masterField.isEmpty();
-    for (int row = 0; row < rows; ++row) {
-        for (const ReportBand* band : m_details) {
-            if (band->newPageBefore && m_bodyOnPage)
-                newPage();
-            placeBody(*band, row, -1);
+    for (m_group = 0; m_group < std::max(1, m_layout.columnGroups); ++m_group) {
+        m_groupStart = m_doc.pages.size();
+        startPage();
+        for (int row = 0; row < rows; ++row) {
+            for (const ReportBand* band : m_details) {
+                if (band->newPageBefore && m_bodyOnPage)
+                    newPage();
+                placeBody(*band, row, -1);
+            }
+            if (m_subDetails.empty())
+                continue;
+            if (follows)
+                keeper.moveTo(row);
+            placeSubDetails(row);
         }
-        if (m_subDetails.empty())
-            continue;
-        if (follows)
-            keeper.moveTo(row);
-        placeSubDetails(row);
+        // Totals of no rows print nothing.
+        if (rows > 0)
+            for (const ReportBand* band : m_summaries)
+                placeBody(*band, -1, -1);
+        finishPage();
     }
-    // Totals of no rows print nothing.
-    if (rows > 0)
-        for (const ReportBand* band : m_summaries)
-            placeBody(*band, -1, -1);
-    finishPage();
     numberPages();
     return std::move(m_doc);
 }
@@ -145,10 +150,11 @@ void ReportPaginator::placeSubDetails(int row)
 
 void ReportPaginator::startPage()
 {
-    m_doc.pages.emplace_back();
+    m_doc.pages.emplace_back().columnGroup = m_group;
     m_y = m_layout.margins.top();
     m_bodyOnPage = false;
-    if (m_doc.pages.size() == 1 && m_title)
+    // The title heads the first page of every column group.
+    if (m_doc.pages.size() == m_groupStart + 1 && m_title)
         place(*m_title, -1, -1);
     for (const ReportBand* band : m_headers)
         place(*band, -1, -1);
@@ -221,6 +227,8 @@ Field ReportPaginator::fieldOf(const ReportItem& item, const ReportBand& band, i
 void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, const ReportBand& band,
                                 int row, int subRow)
 {
+    if (item.columnGroup >= 0 && item.columnGroup != m_group)
+        return;
     ReportOp op;
     FitRule rule = FitRule::Text;
     op.box = item.box.translated(left, top);

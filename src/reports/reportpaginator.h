@@ -41,6 +41,8 @@ private:
     qreal m_footerHeight = 0;
     qreal m_y = 0;
     bool m_bodyOnPage = false;
+    int m_group = 0;                                         // the column group being printed
+    size_t m_groupStart = 0;                                 // the index of its first page
     std::vector<std::pair<size_t, size_t>> m_pageNumberOps;  // page, op
     TextFitter m_fitter;
 };

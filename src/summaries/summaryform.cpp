@@ -15,6 +15,9 @@
 #include "dataset.h"
 #include "dbgrid.h"
 #include "frozencolumns.h"
+#include "report.h"
+#include "reportpreview.h"
+#include "summaryprint.h"
 
 struct SummaryForm::TabParts {
     TabParts(::Connection& connection, const Tab& tab, SummaryBucket bucket)
@@ -24,6 +27,7 @@ struct SummaryForm::TabParts {
     SummaryComputation summary;
     DbGrid* grid;
     FrozenColumns* frozen = nullptr;
+    Period period;  // of the rows shown
 };
 
 SummaryForm::SummaryForm(QWidget* owner, const Names& names)
@@ -32,14 +36,15 @@ SummaryForm::SummaryForm(QWidget* owner, const Names& names)
       MonthComboBox(names.bucket == SummaryBucket::Day ? new QComboBox : nullptr),
       ButtonDisp(new QPushButton(QStringLiteral("表示"))),
       PageControl(names.pageControl.isEmpty() ? nullptr : new QTabWidget),
-      m_names(names)
+      m_names(names),
+      m_preview(previewReport)
 {
     for (const Tab& tab : names.tabs)
         m_tabs.push_back(std::make_unique<TabParts>(Connection, tab, names.bucket));
-    // Neither opens a slip nor prints: both stay disabled.
+    // A summary row is no slip: "伝票表示" stays disabled.
     ActionDispDetail = createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("伝票表示"), {}, {});
     ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
-                               QKeySequence(ActionKey::Print), {});
+                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
     ActionDispDetail->setEnabled(false);
     ActionPrint->setEnabled(false);
     ActionClose = createCloseAction();
@@ -57,6 +62,11 @@ DbGrid* SummaryForm::grid(int tab) const
 Dataset& SummaryForm::dataset(int tab) const
 {
     return m_tabs.at(std::size_t(tab))->summary.dataset();
+}
+
+int SummaryForm::currentTab() const
+{
+    return PageControl ? PageControl->currentIndex() : 0;
 }
 
 FrozenColumns* SummaryForm::frozen(int tab) const
@@ -131,7 +141,7 @@ void SummaryForm::buildControls()
     }
     QHBoxLayout* bar = actionBar({ActionDispDetail, ActionPrint, ActionClose});
     // The tab shown goes out, named by the window, the tab and the period shown.
-    const auto shownTab = [this] { return PageControl ? PageControl->currentIndex() : 0; };
+    const auto shownTab = [this] { return currentTab(); };
     CsvExportAction* csv = CsvExportAction::add(
         this, bar, [this, shownTab]() -> const DatasetModel* { return grid(shownTab())->datasetModel(); },
         [this, shownTab] {
@@ -156,7 +166,17 @@ void SummaryForm::setInitialValues()
 void SummaryForm::updateActions()
 {
     ActionDispDetail->setEnabled(false);
-    ActionPrint->setEnabled(false);
+    const Dataset& shown = dataset(currentTab());
+    ActionPrint->setEnabled(shown.isOpen() && !shown.isEmpty());
+}
+
+void SummaryForm::ActionPrintExecute()
+{
+    const TabParts& tab = *m_tabs.at(std::size_t(currentTab()));
+    // The rows in the grid's order; the shading the grid paints.
+    const std::unique_ptr<Report> report =
+        summaryReport(m_names.caption, tab.summary, tab.period, tab.grid->palette().color(QPalette::Button));
+    m_preview(this, *report);
 }
 
 void SummaryForm::ButtonDispClick()
@@ -171,8 +191,10 @@ void SummaryForm::ButtonDispClick()
             m_tabs.front()->summary.dataset().close();
         throw;
     }
-    for (const auto& tab : m_tabs)
+    for (const auto& tab : m_tabs) {
         tab->summary.build(period);
+        tab->period = period;
+    }
     m_shownPeriod = period;
     if (MonthComboBox)
         setDayTitles(period.from.year(), month);

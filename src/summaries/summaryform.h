@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class Report;
 
 // The monthly and yearly summaries: a year (and a month), "表示", and one grid
 // per way of grouping, each on a tab of its own where there are several. The
@@ -43,7 +45,13 @@ public:
     QAction* ActionPrint = nullptr;
     QAction* ActionClose = nullptr;
 
+    // How "印刷" shows the prepared layout: the modal print preview, unless a
+    // test looks at the layout instead.
+    using ReportPreview = std::function<int(QWidget* owner, const Report& report)>;
+    void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
+
     int tabCount() const { return int(m_tabs.size()); }
+    int currentTab() const;
     DbGrid* grid(int tab) const;
     Dataset& dataset(int tab) const;
     FrozenColumns* frozen(int tab) const;
@@ -53,6 +61,8 @@ public:
     // message, the first table left closed; a database error stops it at the
     // table that failed, which stays closed, the later ones keeping their rows.
     void ButtonDispClick();
+    // Prints the table of the tab shown as its grid shows it.
+    void ActionPrintExecute();
 
 protected:
     SummaryForm(QWidget* owner, const Names& names);
@@ -69,6 +79,7 @@ private:
     const Names& m_names;
     std::vector<std::unique_ptr<TabParts>> m_tabs;
     Period m_shownPeriod;  // of the tables on screen, for the names of what goes out
+    ReportPreview m_preview;
 };
 
 // 月間集計表: the day-by-day slip totals of sales and purchases of a month.

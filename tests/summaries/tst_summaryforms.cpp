@@ -19,6 +19,7 @@
 #include "frozencolumns.h"
 #include "mainform.h"
 #include "modaldriver.h"
+#include "report.h"
 #include "summarybooks.h"
 #include "summaryform.h"
 #include "testdb.h"
@@ -75,6 +76,7 @@ private slots:
     void launcherOpensEachWindow_data();
     void launcherOpensEachWindow();
     void sharedWindowWiring();
+    void printsTheShownTab();
 };
 
 void TestSummaryForms::launcherOpensEachWindow_data()
@@ -254,6 +256,44 @@ void TestSummaryForms::sharedWindowWiring()
 
     w.ActionClose->trigger();
     QVERIFY(!w.isVisible());
+}
+
+void TestSummaryForms::printsTheShownTab()
+{
+    TestDb db;
+    {
+        Connection c(db.path());
+        SummaryBooks books(c);
+        books.master(QStringLiteral("m_顧客"), QStringLiteral("C1"), QStringLiteral("甲商店"));
+        books.slip({true, "2024-06-01", QStringLiteral("C1"), {}, {{QStringLiteral("A"), 100}}});
+        books.slip({true, "2024-06-30", {}, {}, {{QStringLiteral("A"), 50}}});
+    }
+    TMonthSalesSummaryForm w(nullptr);
+    QStringList printed;
+    w.setReportPreview([&printed](QWidget*, const Report& report) {
+        printed << report.layout().title << report.text(QStringLiteral("QRLabelPeriod"));
+        for (const ReportPage& page : report.paginate().pages)
+            for (const ReportOp& op : page.ops)
+                if (op.tag == QStringLiteral("顧客名") || op.text == QStringLiteral("30 (日)"))
+                    printed << op.text;
+        return 0;
+    });
+    QVERIFY(showActive(&w));
+    w.idleRefresh();
+    QVERIFY(!w.ActionPrint->isEnabled());
+    w.YearEdit->setText(QStringLiteral("2024"));
+    w.MonthComboBox->setCurrentIndex(5);
+    QTest::mouseClick(w.ButtonDisp, Qt::LeftButton);
+    w.PageControl->setCurrentIndex(1);
+    clickTitle(w.grid(1), QStringLiteral("合計"));
+    clickTitle(w.grid(1), QStringLiteral("合計"));
+    w.idleRefresh();
+    QVERIFY(w.ActionPrint->isEnabled());
+    QTest::keyClick(&w, Qt::Key_F11);
+    // The customer tab in the order shown, the names on both page widths, the
+    // 30th (a Sunday) titled on the second.
+    QCOMPARE(printed, (QStringList{"月間売上集計表（顧客別）", "2024年6月", "合計", "甲商店", "一般",
+                                   "30 (日)", "合計", "甲商店", "一般"}));
 }
 
 QTEST_MAIN(TestSummaryForms)
