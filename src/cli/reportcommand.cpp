@@ -35,6 +35,7 @@
 #include "reportpainter.h"
 #include "salesdetaillistform.h"
 #include "summaryform.h"
+#include "summaryprint.h"
 
 namespace ReportCommand {
 namespace {
@@ -268,22 +269,21 @@ void detailList(const Job& job, const PartnerSide& side, const DetailListTab::Na
 void summary(const Job& job, const SummaryForm::Names& names)
 {
     const SummaryGroup& group = *names.tabs.at(std::size_t(job.in.tab)).group;
-    const int month = names.bucket == SummaryBucket::Day ? job.in.month : 0;
-    const Period period = SummaryComputation::periodOf(job.in.year, month);
+    const Period period =
+        SummaryComputation::periodOf(job.in.year, names.bucket == SummaryBucket::Day ? job.in.month : 0);
     SummaryComputation table(job.connection, group, names.bucket);
     table.build(period);
-    DatasetModel model(table.dataset(), SummaryComputation::columns(group, names.bucket));
-    if (names.bucket == SummaryBucket::Day) {
-        // The day columns are titled with their weekday, as the window titles them.
-        const std::vector<BucketTitle> titles = SummaryComputation::dayTitles(period.from.year(), month);
-        const QStringList columns = SummaryComputation::bucketColumns(SummaryBucket::Day);
-        for (int d = 0; d < columns.size(); ++d)
-            model.setColumnTitle(columns[d], titles[std::size_t(d)].text);
-    }
     QStringList inputs;
     if (!names.pageControl.isEmpty())
         inputs << group.caption;
-    job.sink.csv(model, CsvWriter::proposedFileName(names.caption, inputs, period.from, period.to));
+    const QString name = CsvWriter::proposedFileName(names.caption, inputs, period.from, period.to);
+    if (job.sink.pdf()) {
+        job.sink.print(*summaryReport(names.caption, table, period), name, table.dataset());
+    } else {
+        // The day columns titled with their weekdays, as the window titles them.
+        const DatasetModel model(table.dataset(), SummaryPrint::columns(group, names.bucket, period));
+        job.sink.csv(model, name);
+    }
 }
 
 struct TabName {
@@ -298,7 +298,6 @@ struct Document {
     std::vector<TabName> tabs;
     std::function<void(const Job&)> make;
     enum class Defaults { Month, Today, BillMonth, SummaryPeriod } defaults;
-    bool pdf = true;
 };
 
 TabName tabOf(const QString& caption)
@@ -316,7 +315,7 @@ TabName tabOf(const QString& caption)
 
 Document summaryDocument(const char* name, const SummaryForm::Names& names)
 {
-    Document d{QLatin1String(name), names.caption, Year, {}, {}, Document::Defaults::SummaryPeriod, false};
+    Document d{QLatin1String(name), names.caption, Year, {}, {}, Document::Defaults::SummaryPeriod};
     if (names.bucket == SummaryBucket::Day)
         d.options |= Month;
     if (names.tabs.size() > 1) {
@@ -607,9 +606,6 @@ int runChecked(const QStringList& args, QTextStream& out)
     }
     const Inputs inputs = inputsOf(command);
     const bool pdf = command.values.count(QStringLiteral("pdf")) > 0;
-    if (pdf && !command.document->pdf)
-        refuse(Usage, QStringLiteral("%1はPDFに出力できません。CSVに出力してください (--csv)。")
-                          .arg(command.document->title));
     const auto db = command.values.find(QStringLiteral("database"));
     const QString path = bookPath(db == command.values.end() ? QString() : db->second);
     ::Connection connection;
@@ -643,8 +639,6 @@ QString helpText()
         "帳票 (英字名か画面の名前) と入力:\n");
     for (const Document& d : documents()) {
         s << "  " << d.name.leftJustified(22) << d.title;
-        if (!d.pdf)
-            s << QStringLiteral(" (CSVのみ)");
         s << "\n      " << optionList(d) << "\n";
         if (!d.tabs.empty()) {
             QStringList tabs;

@@ -11,6 +11,7 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 #include "accountsreceivablelistform.h"
@@ -94,7 +95,7 @@ enum class Kind { Ledger, BalanceList, Bills, ItemLedger, StockList, DetailList,
 struct Shown {
     std::unique_ptr<QWidget> window;
     CsvExportAction* csv = nullptr;
-    QAction* print = nullptr;
+    std::function<void()> print;
 };
 
 template <typename Form>
@@ -117,7 +118,7 @@ Shown show(Kind kind, ReportDocument& printed)
             auto* w = make<TLedgerCustomerForm>(s);
             w->setReportPreview(keep);
             w->openOnPartner("A1", kFrom, kTo);
-            s.print = w->ActionPrint;
+            s.print = [a = w->ActionPrint] { a->trigger(); };
             break;
         }
         case Kind::BalanceList: {
@@ -126,7 +127,7 @@ Shown show(Kind kind, ReportDocument& printed)
             w->JvDatePickerEditFrom->setDate(kFrom);
             w->JvDatePickerEditTo->setDate(kTo);
             w->BuildList();
-            s.print = w->ActionPrint;
+            s.print = [a = w->ActionPrint] { a->trigger(); };
             break;
         }
         case Kind::Bills: {
@@ -136,14 +137,14 @@ Shown show(Kind kind, ReportDocument& printed)
             w->MonthComboBox->setCurrentIndex(2);
             w->JvComboBoxCutOff->setCurrentIndex(BillComputation::MonthEnd - 1);
             w->BuildList();
-            s.print = w->ActionPrint;
+            s.print = [a = w->ActionPrint] { a->trigger(); };
             break;
         }
         case Kind::ItemLedger: {
             auto* w = make<TLedgerItemForm>(s);
             w->setReportPreview(keep);
             w->openOnItem("I2", kFrom, kTo);
-            s.print = w->ActionPrint;
+            s.print = [a = w->ActionPrint] { a->trigger(); };
             break;
         }
         case Kind::StockList: {
@@ -152,7 +153,7 @@ Shown show(Kind kind, ReportDocument& printed)
             w->JvDatePickerEditFrom->setDate(kFrom);
             w->JvDatePickerEditTo->setDate(kTo);
             w->BuildList();
-            s.print = w->ActionPrint;
+            s.print = [a = w->ActionPrint] { a->trigger(); };
             break;
         }
         case Kind::DetailList: {
@@ -163,15 +164,18 @@ Shown show(Kind kind, ReportDocument& printed)
             w->ButtonDispClick();
             w->PageControl->setCurrentIndex(1);  // 商品別
             s.csv = w->findChildren<CsvExportAction*>().at(1);
-            s.print = w->ActionPrintItem;
+            s.print = [a = w->ActionPrintItem] { a->trigger(); };
             break;
         }
         case Kind::Summary: {
             auto* w = make<TMonthSalesSummaryForm>(s);
+            w->setReportPreview(keep);
             w->YearEdit->setText("2024");
             w->MonthComboBox->setCurrentIndex(2);
             w->ButtonDispClick();
             w->PageControl->setCurrentIndex(1);  // 顧客別
+            // The print is enabled at the next idle refresh; its handler runs directly.
+            s.print = [w] { w->ActionPrintExecute(); };
             break;
         }
     }
@@ -239,9 +243,7 @@ void TestReportCommand::sameAsTheWindow()
     QVERIFY(contents(windowCsv).count("\r\n") > 2);  // titles and rows
 
     // The PDF: the pages the window's print lays out.
-    if (!window.print)
-        return;
-    window.print->trigger();
+    window.print();
     QVERIFY(!printed.pages.empty());
     ReportDocument made;
     ReportCommand::setPrintObserver([&made](const ReportDocument& d) { made = d; });
