@@ -9,7 +9,6 @@
 #include <QTemporaryFile>
 #include <QTextStream>
 
-#include <cstdio>
 #include <map>
 #include <stdexcept>
 
@@ -135,30 +134,28 @@ void Sink::print(const Report& report, const QString& proposed, const Dataset& r
     if (document.pages.empty())
         refuse(Input, QStringLiteral("この条件では印刷するものがありません。"));
     const QString path = target(proposed);
-    // Written beside the target under another name and moved over it only when
-    // whole, so a failure leaves no partial file (and an older file as it was).
-    QString temporary;
-    {
-        QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-        file.setAutoRemove(false);
-        if (!file.open())
-            refuse(Output, QStringLiteral("ファイル %1 に書き込めません: %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
-        temporary = file.fileName();
-    }
+    // Drawn into a scratch file first, then put in place whole as a CSV is
+    // (CsvWriter::save), so a failure leaves no partial file and an older file
+    // as it was.
+    QTemporaryFile scratch(QDir::temp().filePath(QStringLiteral("corvinta-report-XXXXXX.pdf")));
+    if (!scratch.open())
+        refuse(Output, QStringLiteral("一時ファイルを作れません: %1").arg(scratch.errorString()));
+    scratch.close();
     try {
-        writePdf(document, temporary);
+        writePdf(document, scratch.fileName());
     } catch (const ReportError& e) {
-        QFile::remove(temporary);
         refuse(Output, QStringLiteral("ファイル %1 に書き込めません: %2")
                            .arg(QDir::toNativeSeparators(path), e.message()));
     }
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(temporary);
-        refuse(Output, QStringLiteral("ファイル %1 に書き込めません。").arg(QDir::toNativeSeparators(path)));
+    QFile drawn(scratch.fileName());
+    if (!drawn.open(QIODevice::ReadOnly))
+        refuse(Output, QStringLiteral("一時ファイルを読めません: %1").arg(drawn.errorString()));
+    const QByteArray bytes = drawn.readAll();
+    try {
+        CsvWriter::save(path, bytes);
+    } catch (const std::runtime_error& e) {
+        refuse(Output, QString::fromUtf8(e.what()));
     }
-    // A temporary file is private to its owner; the document is an ordinary file.
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
 }
 
 struct Job {
