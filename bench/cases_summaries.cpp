@@ -8,12 +8,17 @@
 #include <string>
 #include <vector>
 
+#include <QDir>
+
+#include "cases_reports.h"
 #include "connection.h"
 #include "datacases.h"
 #include "dataset.h"
 #include "harness.h"
 #include "plaindb.h"
+#include "report.h"
 #include "summarycomputation.h"
+#include "summaryprint.h"
 
 namespace {
 
@@ -163,6 +168,30 @@ void addSalesSummaryCase(BenchSuite& suite, const BenchContext& ctx, const std::
     });
 }
 
+// The print of the monthly sales summary's item tab: all its rows over the
+// days' page widths, laid out and written to a PDF file in the temporary folder.
+void addSummaryPdf(BenchSuite& suite, const BenchContext& ctx, const Period& period)
+{
+    struct Print {
+        Connection connection;
+        std::unique_ptr<SummaryComputation> summary;
+        std::unique_ptr<Report> report;
+    };
+    auto print = std::make_shared<Print>();
+    print->connection.open(ctx.path);
+    print->summary = std::make_unique<SummaryComputation>(print->connection, SummaryGroup::salesByItem(),
+                                                          SummaryBucket::Day);
+    print->summary->build(period);
+    print->report = summaryReport(QStringLiteral("月間売上集計表"), *print->summary, period);
+    print->report->setPrintDate(period.to);
+    const QString path = QDir(QDir::tempPath()).filePath("corvinta-bench-monthsalessummary.pdf");
+    suite.add({
+        "monthly sales summary by item, PDF (" + std::to_string(print->summary->dataset().count()) + " rows)",
+        [print, path] { return writeReportPdf(*print->report, path); },
+        {},
+    });
+}
+
 }  // namespace
 
 void addSummaryCases(BenchSuite& suite, const BenchContext& context)
@@ -173,4 +202,5 @@ void addSummaryCases(BenchSuite& suite, const BenchContext& context)
     const QDate year(month.year(), 1, 1);
     addSalesSummaryCase(suite, context, "yearly sales summary, three tabs", SummaryBucket::Month,
                         Period{year, year.addYears(1).addDays(-1)});
+    addSummaryPdf(suite, context, Period{month, month.addMonths(1).addDays(-1)});
 }

@@ -109,9 +109,12 @@ std::vector<Placed> placeColumns(const GridReportSpec& spec, Dataset& dataset,
     bool split = false;
     if (spec.minColumnWidth > 0) {
         TextFitter fitter;
-        for (size_t i = frozen; i < shown.size(); ++i) {
-            needed[i] = std::max(spec.minColumnWidth, widestText(*shown[i], dataset, fitter));
-            split = split || usable * pixels(*shown[i]) / total + Slack < needed[i];
+        for (size_t i = 0; i < shown.size(); ++i) {
+            needed[i] = widestText(*shown[i], dataset, fitter);
+            if (i >= frozen) {
+                needed[i] = std::max(spec.minColumnWidth, needed[i]);
+                split = split || usable * pixels(*shown[i]) / total + Slack < needed[i];
+            }
         }
     }
     if (!split) {
@@ -125,22 +128,25 @@ std::vector<Placed> placeColumns(const GridReportSpec& spec, Dataset& dataset,
     }
 
     // The grid's proportions at the scale that gives the narrowest moving column
-    // the minimum width; the frozen columns on at most half of the page.
+    // the minimum width, each frozen column as wide as its widest text, all on
+    // at most 40 % of the page.
     qreal narrowest = pixels(*shown[frozen]);
     for (size_t i = frozen; i < shown.size(); ++i)
         narrowest = std::min(narrowest, pixels(*shown[i]));
-    qreal frozenPixels = 0;
-    for (size_t i = 0; i < frozen; ++i)
-        frozenPixels += pixels(*shown[i]);
-    qreal scale = spec.minColumnWidth / narrowest;
-    if (frozenPixels > 0)
-        scale = std::min(scale, usable / 2 / frozenPixels);
-    const qreal available = usable - frozenPixels * scale;
+    const qreal scale = spec.minColumnWidth / narrowest;
+    std::vector<qreal> frozenWidths;
+    qreal frozenTotal = 0;
+    for (size_t i = 0; i < frozen; ++i) {
+        frozenWidths.push_back(std::max(pixels(*shown[i]) * scale, needed[i]));
+        frozenTotal += frozenWidths.back();
+    }
+    const qreal frozenShare = frozenTotal > 0 ? std::min(1.0, usable * 0.4 / frozenTotal) : 1.0;
     qreal left = Gap;
     for (size_t i = 0; i < frozen; ++i) {
-        out.push_back({shown[i], left, pixels(*shown[i]) * scale, -1});
+        out.push_back({shown[i], left, frozenWidths[i] * frozenShare, -1});
         left += out.back().width;
     }
+    const qreal available = usable - frozenTotal * frozenShare;
     std::vector<qreal> widths;
     for (size_t i = frozen; i < shown.size(); ++i)
         widths.push_back(std::min(available, std::max(pixels(*shown[i]) * scale, needed[i])));
@@ -208,8 +214,12 @@ std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,
         TabularLayout::addColumns(
             header, 10.6, detail, ListName,
             {{captionOf(c), c.field, p.left, p.width - Gap, across ? across : Qt::AlignLeft, c.format}});
-        for (size_t i = headerFrom; i < header.items.size(); ++i)
+        const QColor titleColor = spec.titleColor ? spec.titleColor(c.field) : QColor();
+        for (size_t i = headerFrom; i < header.items.size(); ++i) {
             header.items[i].columnGroup = p.group;
+            if (titleColor.isValid())
+                header.items[i].color = titleColor;
+        }
         for (size_t i = detailFrom; i < detail.items.size(); ++i)
             detail.items[i].columnGroup = p.group;
         const QColor shade = spec.columnBackground ? spec.columnBackground(c.field) : QColor();

@@ -40,6 +40,8 @@ struct GridReportSpec {
     qreal minColumnWidth = 0;  // mm; 0 fits every column into one page width
     // The shading of a whole column by its field (a totals column), an invalid colour for none.
     std::function<QColor(const QString& field)> columnBackground = {};
+    // The colour of a column's title by its field (a day's weekday), an invalid colour for black.
+    std::function<QColor(const QString& field)> titleColor = {};
 };
 
 std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,

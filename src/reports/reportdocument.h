@@ -26,9 +26,10 @@ struct ReportOp {
     // Of a one-line text: where its baseline lies below the box's top, in mm. A
     // text printed smaller than its item's size keeps the item's baseline.
     qreal baseline = 0;
-    QColor background;   // behind a text; invalid or transparent for none
-    QColor fill;         // of a rectangle
-    qreal penWidth = 0;  // mm, lines and outlines
+    QColor background;         // behind a text; invalid or transparent for none
+    QColor color = Qt::black;  // of a text
+    QColor fill;               // of a rectangle
+    qreal penWidth = 0;        // mm, lines and outlines
     QImage image;
     // The item's name, or the field of a data item: how tools and tests find an op.
     QString tag;

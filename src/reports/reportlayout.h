@@ -71,7 +71,8 @@ struct ReportItem {
     bool wordWrap = false;
     // Texts sit on an opaque white box; a transparent colour lets what is below show.
     QColor background = Qt::white;
-    QColor fill;  // of a rectangle; invalid for none
+    QColor color = Qt::black;  // of a text
+    QColor fill;               // of a rectangle; invalid for none
     qreal penWidth = HairLineWidth;
     QImage image;
     // Of a layout printed in column groups: the one group this item prints in;

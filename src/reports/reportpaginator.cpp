@@ -236,6 +236,7 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
     op.font = item.font;
     op.wordWrap = item.wordWrap;
     op.background = item.background;
+    op.color = item.color;
     op.penWidth = item.penWidth;
     op.tag = item.name.isEmpty() ? item.field : item.name;
     switch (item.kind) {

@@ -78,7 +78,7 @@ void ReportPainter::paintText(const ReportOp& op)
         m_painter.setFont(entry.font);
         m_current = &entry;
     }
-    m_painter.setPen(Qt::black);
+    m_painter.setPen(op.color.isValid() ? op.color : QColor(Qt::black));
     if (op.wordWrap) {
         m_painter.drawText(box, int(op.alignment | Qt::AlignTop | Qt::TextWordWrap), op.text);
         return;

@@ -1,6 +1,7 @@
 #include "summaryprint.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QPalette>
 
 #include "dataset.h"
@@ -38,6 +39,21 @@ QList<ColumnSpec> columns(const SummaryGroup& group, SummaryBucket bucket, const
     return out;
 }
 
+QColor titleColor(BucketTitle::Tone tone)
+{
+    switch (tone) {
+        case BucketTitle::Tone::Saturday:
+            return QColor(0, 0, 255);
+        case BucketTitle::Tone::Sunday:
+            return QColor(255, 0, 0);
+        case BucketTitle::Tone::Missing:
+            return QColor(128, 128, 128);
+        case BucketTitle::Tone::Plain:
+            break;
+    }
+    return {};
+}
+
 QColor face()
 {
     return qGuiApp ? QGuiApplication::palette().color(QPalette::Button) : QColor(0xd4, 0xd0, 0xc8);
@@ -63,6 +79,16 @@ std::unique_ptr<Report> summaryReport(const QString& title, SummaryBucket bucket
     spec.columnBackground = [face](const QString& field) {
         return field == QStringLiteral("合計") ? face : QColor();
     };
+    if (bucket == SummaryBucket::Day && period.from.isValid()) {
+        // The day titles in their weekdays' colours, as the grid draws them.
+        QHash<QString, QColor> colors;
+        const std::vector<BucketTitle> titles =
+            SummaryComputation::dayTitles(period.from.year(), period.from.month());
+        const QStringList days = SummaryComputation::bucketColumns(SummaryBucket::Day);
+        for (qsizetype d = 0; d < days.size(); ++d)
+            colors.insert(days[d], SummaryPrint::titleColor(titles[size_t(d)].tone));
+        spec.titleColor = [colors](const QString& field) { return colors.value(field); };
+    }
     auto report = gridReport(spec, dataset, columns);
     report->setText(QStringLiteral("QRLabelPeriod"), SummaryPrint::periodText(bucket, period));
     return report;

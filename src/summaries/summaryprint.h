@@ -32,6 +32,9 @@ QString title(const QString& caption, const SummaryGroup& group);
 QString periodText(SummaryBucket bucket, const Period& period);
 // The columns as the grid titles them: a month's days with their weekdays ("1 (土)").
 QList<ColumnSpec> columns(const SummaryGroup& group, SummaryBucket bucket, const Period& period);
+// The colour a day's title prints in: blue on Saturday, red on Sunday, grey for
+// a day the month lacks, black (invalid) for the others.
+QColor titleColor(BucketTitle::Tone tone);
 // The shading of the total row and the 合計 column: the button face of the
 // application's palette, as the grid paints them.
 QColor face();

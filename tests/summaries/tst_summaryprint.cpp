@@ -70,10 +70,11 @@ void TestSummaryPrint::printedTable()
     Connection c(db.path());
     SummaryBooks books(c);
     books.master(QStringLiteral("m_商品"), QStringLiteral("A"), QStringLiteral("りんご"));
-    books.master(QStringLiteral("m_商品"), QStringLiteral("B"), QStringLiteral("みかん"));
+    // A code of thirteen digits printed whole on every page width.
+    books.master(QStringLiteral("m_商品"), QStringLiteral("4901234567894"), QStringLiteral("みかん"));
     books.slip({true, "2024-03-01", {}, {}, {{QStringLiteral("A"), 100}}});
     // The largest figure of the table still at 7 pt or more.
-    books.slip({true, "2024-03-31", {}, {}, {{QStringLiteral("B"), 12345678, 9}}});
+    books.slip({true, "2024-03-31", {}, {}, {{QStringLiteral("4901234567894"), 12345678, 9}}});
     books.slip({true, "2024-12-31", {}, {}, {{QStringLiteral("A"), 5}}});
     const SummaryBucket b = SummaryBucket(bucket);
     SummaryComputation summary(c, SummaryGroup::salesByItem(), b);
@@ -81,7 +82,7 @@ void TestSummaryPrint::printedTable()
     summary.build(p);
     // As a title click leaves it: 合計 descending, the total row on top.
     summary.dataset().sortBy({{QStringLiteral("合計"), true}});
-    const QStringList order{"合計欄", "B", "A"};
+    const QStringList order{"合計欄", "4901234567894", "A"};
 
     const auto report = summaryReport(caption, summary, p, Face);
     report->setPrintDate(QDate(2024, 4, 2));
@@ -120,6 +121,15 @@ void TestSummaryPrint::printedTable()
                 ++shadedCells;
         }
         QCOMPARE(shadedCells, last ? 3 : 0);
+        // A month's day titles in their weekdays' colours.
+        for (const ReportOp& op : page.ops) {
+            if (op.text == QStringLiteral("2 (土)"))
+                QCOMPARE(op.color, QColor(0, 0, 255));
+            if (op.text == QStringLiteral("31 (日)"))
+                QCOMPARE(op.color, QColor(255, 0, 0));
+            if (op.text == QStringLiteral("1 (金)"))
+                QCOMPARE(op.color, QColor(Qt::black));
+        }
         QCOMPARE(textsOf(page, QStringLiteral("rowBackground")).size(), 1);
     }
     // The whole month's figure printed whole.
