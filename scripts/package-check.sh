@@ -9,14 +9,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(cd "${1:-build}" && pwd)"
 
-cmake --build "$build" -j2 --target corvinta basedb
+cmake --build "$build" -j2 --target corvinta corvinta-report basedb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb="$(ls -t "$build"/corvinta_*.deb | head -1)"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 
 dpkg-deb -x "$deb" "$scratch/root"
-for f in usr/bin/corvinta usr/share/corvinta/BaseDB.mdb usr/share/applications/corvinta.desktop \
+for f in usr/bin/corvinta usr/bin/corvinta-report usr/share/corvinta/BaseDB.mdb usr/share/applications/corvinta.desktop \
          usr/share/icons/hicolor/scalable/apps/corvinta.svg; do
   [ -f "$scratch/root/$f" ] || { echo "missing from the package: $f" >&2; exit 1; }
 done
@@ -55,4 +55,20 @@ if [ "$status" -ne 124 ]; then
 fi
 ls "$home/.local/share/Corvinta/backup/"BaseDB-*.mdb >/dev/null \
   || { echo "the packaged program did not open the book in the user's folder" >&2; exit 1; }
+
+# The command line as packaged: its help, and a CSV of the stock list from the
+# book in the user's data folder, with no display (it sets offscreen itself).
+report() {
+  HOME="$home" XDG_DATA_HOME="$home/.local/share" QT_QPA_PLATFORM= \
+    "$scratch/root/usr/bin/corvinta-report" "$@"
+}
+report --help >"$scratch/help.txt" 2>&1 \
+  || { echo "corvinta-report --help failed:" >&2; cat "$scratch/help.txt" >&2; exit 1; }
+grep -q customer-ledger "$scratch/help.txt" \
+  || { echo "corvinta-report --help lists no documents" >&2; exit 1; }
+report stock-list --from 2024-01-01 --to 2024-01-31 --csv "$scratch/stock.csv" 2>"$scratch/report.txt" \
+  || { echo "corvinta-report made no CSV:" >&2; cat "$scratch/report.txt" >&2; exit 1; }
+[ "$(head -c 3 "$scratch/stock.csv" | od -An -tx1 | tr -d ' ')" = efbbbf ] \
+  && grep -q "商品コード,商品名" "$scratch/stock.csv" \
+  || { echo "corvinta-report wrote an unexpected CSV:" >&2; cat "$scratch/stock.csv" >&2; exit 1; }
 echo "package ok: $(basename "$deb")"

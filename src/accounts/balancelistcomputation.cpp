@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "dataset.h"
+#include "datasetmodel.h"
 
 namespace {
 
@@ -162,4 +163,21 @@ Period BalanceListComputation::build(const QDate& from, const QDate& to)
     ds.sortBy({{n.side->codeColumn, false}});
     ds.first();
     return period;
+}
+
+QList<ColumnSpec> BalanceListComputation::columns(const BalanceListNames& n, int cashWidth)
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr auto money = DisplayFormat::Money;
+    constexpr auto balance = DisplayFormat::Balance;  // rounded as the ledger rounds them
+    return {
+        {n.side->codeColumn, {}, ColumnSpec{}.width, left},
+        {n.side->nameColumn, {}, 160, left},
+        {QStringLiteral("繰越残高"), {}, 92, right, balance},
+        {n.periodCash, {}, cashWidth, right, money},
+        {n.periodCredit, {}, 92, right, money},
+        {n.periodMoney, {}, 93, right, money},
+        {QStringLiteral("残高"), {}, 105, right, balance},
+    };
 }

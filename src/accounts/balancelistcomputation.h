@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -14,6 +15,7 @@
 
 class Connection;
 class Dataset;
+struct ColumnSpec;
 
 // What differs between the receivable and the payable balance list besides the
 // side's own names: the output column names and the parameter names.
@@ -70,6 +72,10 @@ public:
 
     QString PeriodFromText() const { return m_periodFromText; }
     QString PeriodToText() const { return m_periodToText; }
+
+    // The columns the window's grid shows and "CSV出力" writes; the period's
+    // cash column is `cashWidth` wide (its title differs by side).
+    static QList<ColumnSpec> columns(const BalanceListNames& names, int cashWidth);
 
     static QString queryText(const BalanceListNames& names);
 

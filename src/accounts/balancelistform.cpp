@@ -15,28 +15,6 @@
 #include "periodrow.h"
 #include "reportpreview.h"
 
-namespace {
-
-QList<ColumnSpec> listColumns(const BalanceListForm::Names& names)
-{
-    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
-    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
-    constexpr auto money = DisplayFormat::Money;
-    constexpr auto balance = DisplayFormat::Balance;  // rounded as the ledger rounds them
-    const BalanceListNames& n = *names.list;
-    return {
-        {n.side->codeColumn, {}, ColumnSpec{}.width, left},
-        {n.side->nameColumn, {}, 160, left},
-        {QStringLiteral("繰越残高"), {}, 92, right, balance},
-        {n.periodCash, {}, names.cashWidth, right, money},
-        {n.periodCredit, {}, 92, right, money},
-        {n.periodMoney, {}, 93, right, money},
-        {QStringLiteral("残高"), {}, 105, right, balance},
-    };
-}
-
-}  // namespace
-
 BalanceListForm::BalanceListForm(QWidget* owner, const Names& names)
     : FunctionWindow(owner),
       m_periodRow(new PeriodRow),
@@ -67,7 +45,7 @@ void BalanceListForm::buildControls()
     setWindowTitle(m_names.caption);
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
     GridList->setObjectName(QStringLiteral("GridList"));
-    GridList->setDataset(ListDataSet(), listColumns(m_names));
+    GridList->setDataset(ListDataSet(), columns(m_names));
     GridList->setMoneyDigits(11);  // the 合計 row of a book's customers
     // Wide enough for every column, 残高 included.
     resize(qMax(720, GridList->preferredWidth() + 24), 520);
@@ -82,10 +60,7 @@ void BalanceListForm::buildControls()
     periodRow->addStretch();
 
     QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
-    CsvExportAction::add(this, buttonRow, GridList, [this] {
-        return CsvWriter::proposedFileName(m_names.caption, {}, Formats::parseDate(PeriodFromText()),
-                                           Formats::parseDate(PeriodToText()));
-    });
+    CsvExportAction::add(this, buttonRow, GridList, [this] { return fileName(m_names, m_list); });
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(periodRow);
@@ -144,9 +119,25 @@ void BalanceListForm::ActionDispDetailExecute()
 
 void BalanceListForm::ActionPrintExecute()
 {
-    const std::unique_ptr<BalanceListRptForm> report = m_names.makeReport(ListDataSet());
-    report->QRLabelDateFrom.setCaption(PeriodFromText());
-    report->QRLabelDateTo.setCaption(PeriodToText());
-    report->setTotals(m_list.totals());
-    m_preview(this, *report);
+    m_preview(this, *makePrint(m_names, m_list));
+}
+
+QList<ColumnSpec> BalanceListForm::columns(const Names& names)
+{
+    return BalanceListComputation::columns(*names.list, names.cashWidth);
+}
+
+std::unique_ptr<BalanceListRptForm> BalanceListForm::makePrint(const Names& names,
+                                                               const BalanceListComputation& list)
+{
+    std::unique_ptr<BalanceListRptForm> report = names.makeReport(list.dataset());
+    report->setPeriodTexts(list.PeriodFromText(), list.PeriodToText());
+    report->setTotals(list.totals());
+    return report;
+}
+
+QString BalanceListForm::fileName(const Names& names, const BalanceListComputation& list)
+{
+    return CsvWriter::proposedFileName(names.caption, {}, Formats::parseDate(list.PeriodFromText()),
+                                       Formats::parseDate(list.PeriodToText()));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include "functionwindow.h"
 
 class BalanceListRptForm;
+struct ColumnSpec;
 class DatePicker;
 class PeriodRow;
 class DbGrid;
@@ -65,6 +67,14 @@ public:
     QString PeriodToText() const { return m_list.PeriodToText(); }
 
     void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
+
+    // What the window shows, prints and writes, without a window: the grid's
+    // columns, the print of the last build (period and 合計) and the name
+    // "CSV出力" proposes.
+    static QList<ColumnSpec> columns(const Names& names);
+    static std::unique_ptr<BalanceListRptForm> makePrint(const Names& names,
+                                                         const BalanceListComputation& list);
+    static QString fileName(const Names& names, const BalanceListComputation& list);
 
 protected:
     BalanceListForm(QWidget* owner, const Names& names);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "dataset.h"
+#include "datasetmodel.h"
 #include "formats.h"
 #include "money.h"
 
@@ -82,6 +83,54 @@ BillComputation::BillComputation(Connection& connection)
     m_list->addCalculatedField(PostalCodeText, [](const RowRef& row) -> QVariant {
         return Formats::postalCodeText(row.value(QStringLiteral("郵便番号")));
     });
+    // The mark as the grid shows it: a negative value reads "はい".
+    m_list->addCalculatedField(MarkText, [](const RowRef& row) -> QVariant {
+        return row.field(QStringLiteral("請求書印刷")).asInt() < 0 ? QStringLiteral("はい")
+                                                                   : QStringLiteral("いいえ");
+    });
+}
+
+QList<ColumnSpec> BillComputation::listColumns()
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr auto balance = DisplayFormat::Balance;
+    return {
+        {QStringLiteral("顧客コード"), {}, 93, left},
+        {QStringLiteral("顧客名"), {}, 160, left},
+        {QStringLiteral("前月迄売掛残高"), QStringLiteral("前月繰越残高"), 100, right, balance},
+        {QStringLiteral("今月以降入金額"), {}, 100, right, balance},
+        {QStringLiteral("今月掛売合計"), {}, 100, right, balance},
+        {QStringLiteral("今月請求額"), {}, 100, right, balance},
+        {MarkText, QStringLiteral("印刷"), 60, Qt::AlignHCenter | Qt::AlignVCenter},
+    };
+}
+
+QList<ColumnSpec> BillComputation::lineColumns()
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr auto money = DisplayFormat::Money;
+    return {
+        {QStringLiteral("売上年月日"), {}, 87, left, DisplayFormat::Date},
+        {QStringLiteral("伝票番号"), {}, 60, right, DisplayFormat::Integer},
+        {QStringLiteral("商品名"), {}, 228, left},
+        {QStringLiteral("単価"), {}, 55, right, money},
+        {QStringLiteral("税額"), {}, 55, right, money},
+        {QStringLiteral("数量"), {}, 55, right, DisplayFormat::Quantity},
+        {QStringLiteral("単位"), {}, 55, left},
+        {QStringLiteral("金額"), {}, 55, right, money},
+    };
+}
+
+std::unique_ptr<Dataset> BillComputation::companyDataset(Connection& connection)
+{
+    auto company = std::make_unique<Dataset>(connection, QStringLiteral("SELECT * FROM m_自社情報"));
+    company->setObjectName(QStringLiteral("CompanyDataSet"));
+    company->addCalculatedField(PostalCodeText, [](const RowRef& row) -> QVariant {
+        return Formats::postalCodeText(row.value(QStringLiteral("郵便番号")));
+    });
+    return company;
 }
 
 BillComputation::~BillComputation() = default;

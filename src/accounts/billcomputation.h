@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -8,6 +9,7 @@
 
 class Connection;
 class Dataset;
+struct ColumnSpec;
 
 // The days a bill covers: from `start` up to, not including, `end`.
 struct BillPeriod {
@@ -39,6 +41,11 @@ public:
     static constexpr int MaxYear = 9999;
     // A calculated field of list(): 郵便番号 as seven digits, leading zeros kept.
     inline static const QString PostalCodeText = QStringLiteral("郵便番号表示");
+
+    // A calculated field of list(): the mark as the grid shows it, "はい" / "いいえ".
+    inline static const QString MarkText = QStringLiteral("請求書印刷表示");
+    // The document's title: the window's caption, the name of what goes out.
+    inline static const QString Title = QStringLiteral("売掛請求");
 
     explicit BillComputation(Connection& connection);
     ~BillComputation();
@@ -73,6 +80,12 @@ public:
     // Shows only the rows marked for printing, or every row again. Either way the
     // list moves to its first row.
     void showMarkedOnly(bool on);
+
+    // The columns of the list's grid ("CSV出力" writes them) and of the lines' grid.
+    static QList<ColumnSpec> listColumns();
+    static QList<ColumnSpec> lineColumns();
+    // The company's row the bills print (with PostalCodeText), closed.
+    static std::unique_ptr<Dataset> companyDataset(Connection& connection);
 
     static QString listQueryText();
     static QString lineQueryText();

@@ -21,39 +21,6 @@ namespace {
 
 const QString kMark = QStringLiteral("請求書印刷");
 
-constexpr auto kLeft = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr auto kRight = Qt::AlignRight | Qt::AlignVCenter;
-constexpr auto kCentre = Qt::AlignHCenter | Qt::AlignVCenter;
-
-QList<ColumnSpec> listColumns()
-{
-    constexpr auto balance = DisplayFormat::Balance;
-    return {
-        {QStringLiteral("顧客コード"), {}, 93, kLeft},
-        {QStringLiteral("顧客名"), {}, 160, kLeft},
-        {QStringLiteral("前月迄売掛残高"), QStringLiteral("前月繰越残高"), 100, kRight, balance},
-        {QStringLiteral("今月以降入金額"), {}, 100, kRight, balance},
-        {QStringLiteral("今月掛売合計"), {}, 100, kRight, balance},
-        {QStringLiteral("今月請求額"), {}, 100, kRight, balance},
-        {QStringLiteral("請求書印刷表示"), QStringLiteral("印刷"), 60, kCentre},
-    };
-}
-
-QList<ColumnSpec> lineColumns()
-{
-    constexpr auto money = DisplayFormat::Money;
-    return {
-        {QStringLiteral("売上年月日"), {}, 87, kLeft, DisplayFormat::Date},
-        {QStringLiteral("伝票番号"), {}, 60, kRight, DisplayFormat::Integer},
-        {QStringLiteral("商品名"), {}, 228, kLeft},
-        {QStringLiteral("単価"), {}, 55, kRight, money},
-        {QStringLiteral("税額"), {}, 55, kRight, money},
-        {QStringLiteral("数量"), {}, 55, kRight, DisplayFormat::Quantity},
-        {QStringLiteral("単位"), {}, 55, kLeft},
-        {QStringLiteral("金額"), {}, 55, kRight, money},
-    };
-}
-
 // Closes the company row and shows every bill again when printing ends, also
 // after a failure.
 class PrintScope {
@@ -87,19 +54,11 @@ TBillIssueForm::TBillIssueForm(QWidget* owner)
       GridList(new DbGrid),
       JvDBUltimGrid1(new DbGrid),
       m_bills(Connection),
-      m_company(std::make_unique<Dataset>(Connection, QStringLiteral("SELECT * FROM m_自社情報"))),
+      m_company(BillComputation::companyDataset(Connection)),
       m_preview(previewReport)
 {
     ListDataSet().setObjectName(QStringLiteral("ListDataSet"));
     DetailDataSet().setObjectName(QStringLiteral("DetailDataSet"));
-    m_company->setObjectName(QStringLiteral("CompanyDataSet"));
-    m_company->addCalculatedField(BillComputation::PostalCodeText, [](const RowRef& row) -> QVariant {
-        return Formats::postalCodeText(row.value(QStringLiteral("郵便番号")));
-    });
-    // The mark as the grid shows it: a negative value reads "はい".
-    ListDataSet().addCalculatedField(QStringLiteral("請求書印刷表示"), [](const RowRef& row) -> QVariant {
-        return row.field(kMark).asInt() < 0 ? QStringLiteral("はい") : QStringLiteral("いいえ");
-    });
     ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
                                QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
     ActionClose = createCloseAction();
@@ -114,7 +73,7 @@ TBillIssueForm::~TBillIssueForm() = default;
 
 void TBillIssueForm::buildControls()
 {
-    setWindowTitle(QStringLiteral("売掛請求"));
+    setWindowTitle(BillComputation::Title);
     resize(840, 600);
 
     YearEdit->setObjectName(QStringLiteral("YearEdit"));
@@ -132,11 +91,11 @@ void TBillIssueForm::buildControls()
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
 
     GridList->setObjectName(QStringLiteral("GridList"));
-    GridList->setDataset(ListDataSet(), listColumns());
+    GridList->setDataset(ListDataSet(), BillComputation::listColumns());
     GridList->setSortable(true);
     GridList->setRowPainter([this](const RowRef& row, int rowIndex) { return rowBackground(row, rowIndex); });
     JvDBUltimGrid1->setObjectName(QStringLiteral("JvDBUltimGrid1"));
-    JvDBUltimGrid1->setDataset(DetailDataSet(), lineColumns());
+    JvDBUltimGrid1->setDataset(DetailDataSet(), BillComputation::lineColumns());
 
     auto* choiceRow = new QHBoxLayout;
     choiceRow->addWidget(YearEdit);
@@ -157,10 +116,7 @@ void TBillIssueForm::buildControls()
     layout->addWidget(JvDBUltimGrid1, 1);
     QHBoxLayout* buttonRow = actionBar({ActionPrint, ActionClose});
     // The bills of the month go out; their lines are one customer's at a time.
-    CsvExportAction::add(this, buttonRow, GridList, [this] {
-        const BillPeriod& period = m_bills.lastPeriod();
-        return CsvWriter::proposedFileName(windowTitle(), {}, period.start, period.last());
-    });
+    CsvExportAction::add(this, buttonRow, GridList, [this] { return fileName(m_bills); });
     layout->addLayout(buttonRow);
 }
 
@@ -200,14 +156,26 @@ void TBillIssueForm::GridListDblClick()
 
 void TBillIssueForm::ActionPrintExecute()
 {
-    TBillIssueRptForm report(ListDataSet(), DetailDataSet(), CompanyDataSet());
-    PrintScope scope(m_bills, CompanyDataSet());
-    m_bills.showMarkedOnly(true);
-    m_company->close();
-    m_company->open();
+    printBills(m_bills, *m_company, [this](const Report& report) { m_preview(this, report); });
+}
+
+void TBillIssueForm::printBills(BillComputation& bills, Dataset& company,
+                                const std::function<void(const Report&)>& show)
+{
+    TBillIssueRptForm report(bills.list(), bills.lines(), company);
+    PrintScope scope(bills, company);
+    bills.showMarkedOnly(true);
+    company.close();
+    company.open();
     report.QRLabelDate.setCaption(QDate::currentDate().toString(QStringLiteral("yyyy年MM月dd日")));
-    report.QRLabelBank.setCaption(m_company->field(QStringLiteral("取引銀行口座")).asText());
-    m_preview(this, report);
+    report.QRLabelBank.setCaption(company.field(QStringLiteral("取引銀行口座")).asText());
+    show(report);
+}
+
+QString TBillIssueForm::fileName(const BillComputation& bills)
+{
+    const BillPeriod& period = bills.lastPeriod();
+    return CsvWriter::proposedFileName(BillComputation::Title, {}, period.start, period.last());
 }
 
 QVariant TBillIssueForm::rowBackground(const RowRef& row, int rowIndex) const

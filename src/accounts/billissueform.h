@@ -52,6 +52,15 @@ public:
 
     void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
 
+    // "印刷" without a window: the bills of the marked rows of `bills`, with
+    // today's date and the bank account of `company` (BillComputation::
+    // companyDataset), handed to `show`; afterwards every bill is listed again
+    // and the company row closed.
+    static void printBills(BillComputation& bills, Dataset& company,
+                           const std::function<void(const Report&)>& show);
+    // The name "CSV出力" proposes for the list of the last build.
+    static QString fileName(const BillComputation& bills);
+
 protected:
     void setInitialValues() override;
     void updateActions() override;

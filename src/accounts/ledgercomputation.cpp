@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "dataset.h"
+#include "datasetmodel.h"
 
 namespace {
 
@@ -362,4 +363,30 @@ void LedgerComputation::applyDetailFilter()
 {
     m_dataset->setFilter(m_showDetails ? RowPredicate() : RowPredicate(isSlipRow));
     m_dataset->setFiltered(true);
+}
+
+QList<ColumnSpec> LedgerComputation::columns(const LedgerNames& n, const QString& balanceTitle,
+                                             int balanceWidth, int quantityWidth)
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    const int defaultWidth = ColumnSpec{}.width;
+    return {
+        {QStringLiteral("表示用年月日"), QStringLiteral("年月日"), 65, left, DisplayFormat::Date},
+        {QStringLiteral("種別"), {}, 53, left},
+        {QStringLiteral("区分"), {}, 34, left},
+        // The item code is in the rows but never shown.
+        {QStringLiteral("商品コード"), {}, 64, left, DisplayFormat::Text, false},
+        {QStringLiteral("商品名"), {}, 50, left},
+        {QStringLiteral("分類名"), {}, 44, left},
+        {QStringLiteral("単価"), {}, 49, right, DisplayFormat::Money},
+        {QStringLiteral("税額"), {}, 39, right, DisplayFormat::Money},
+        {QStringLiteral("数量"), {}, quantityWidth, right, DisplayFormat::Quantity},
+        {QStringLiteral("金額"), {}, 52, right, DisplayFormat::Money},
+        {QStringLiteral("現金合計"), {}, 61, right, DisplayFormat::Money},
+        {n.creditTotal, {}, defaultWidth, right, DisplayFormat::Money},
+        {n.moneyAmount, {}, 57, right, DisplayFormat::Money},
+        {n.moneyTotal, {}, 60, right, DisplayFormat::Money},
+        {QStringLiteral("残高"), balanceTitle, balanceWidth, right, DisplayFormat::Money},
+    };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -10,6 +11,7 @@
 
 class Connection;
 class Dataset;
+struct ColumnSpec;
 
 // What differs between the customer ledger and the supplier ledger besides the
 // side's own names: the class-name column of the goods view, the three output
@@ -70,6 +72,11 @@ public:
     QString PeriodToText() const { return m_periodToText; }
     // The partner of the last build.
     const QString& partnerCode() const { return m_partnerCode; }
+
+    // The columns the window's grid shows and "CSV出力" writes (the item code
+    // held but hidden); 残高 is titled and sized by the window's side.
+    static QList<ColumnSpec> columns(const LedgerNames& names, const QString& balanceTitle, int balanceWidth,
+                                     int quantityWidth);
 
     // The query text for these names (the same text every build).
     static QString queryText(const LedgerNames& names);

@@ -24,39 +24,12 @@ const QString kDispDate = QStringLiteral("表示用年月日");
 const QString kKindCode = QStringLiteral("種別コード");
 const QString kSlipNo = QStringLiteral("伝票番号");
 
-constexpr auto kLeft = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr auto kRight = Qt::AlignRight | Qt::AlignVCenter;
-
 // The columns shown only with "詳細表示": what the detail lines carry.
 QStringList detailColumns(const LedgerNames& n)
 {
     return {
         QStringLiteral("区分"), QStringLiteral("商品名"), QStringLiteral("分類名"), QStringLiteral("単価"),
         QStringLiteral("税額"), QStringLiteral("数量"),   QStringLiteral("金額"),   n.moneyAmount};
-}
-
-QList<ColumnSpec> ledgerColumns(const LedgerForm::Names& names)
-{
-    const LedgerNames& n = *names.ledger;
-    const int defaultWidth = ColumnSpec{}.width;
-    return {
-        {kDispDate, QStringLiteral("年月日"), 65, kLeft, DisplayFormat::Date},
-        {QStringLiteral("種別"), {}, 53, kLeft},
-        {QStringLiteral("区分"), {}, 34, kLeft},
-        // The item code is in the rows but never shown.
-        {QStringLiteral("商品コード"), {}, 64, kLeft, DisplayFormat::Text, false},
-        {QStringLiteral("商品名"), {}, 50, kLeft},
-        {QStringLiteral("分類名"), {}, 44, kLeft},
-        {QStringLiteral("単価"), {}, 49, kRight, DisplayFormat::Money},
-        {QStringLiteral("税額"), {}, 39, kRight, DisplayFormat::Money},
-        {QStringLiteral("数量"), {}, names.quantityWidth, kRight, DisplayFormat::Quantity},
-        {QStringLiteral("金額"), {}, 52, kRight, DisplayFormat::Money},
-        {QStringLiteral("現金合計"), {}, 61, kRight, DisplayFormat::Money},
-        {n.creditTotal, {}, defaultWidth, kRight, DisplayFormat::Money},
-        {n.moneyAmount, {}, 57, kRight, DisplayFormat::Money},
-        {n.moneyTotal, {}, 60, kRight, DisplayFormat::Money},
-        {QStringLiteral("残高"), names.balanceTitle, names.balanceWidth, kRight, DisplayFormat::Money},
-    };
 }
 
 QStringList greyColumns(const LedgerNames& n)
@@ -126,7 +99,7 @@ void LedgerForm::buildControls()
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
 
     GridLedger->setObjectName(QStringLiteral("GridLedger"));
-    GridLedger->setDataset(LedgerDataSet(), ledgerColumns(m_names));
+    GridLedger->setDataset(LedgerDataSet(), columns(m_names));
     for (const QString& field : greyColumns(*m_names.ledger))
         GridLedger->setColumnTextColor(field, palette().color(QPalette::Disabled, QPalette::Text));
     GridLedger->setRowPainter(
@@ -151,8 +124,7 @@ void LedgerForm::buildControls()
         const QString code = m_shownPartner->isOpen() && !m_shownPartner->isEmpty()
                                  ? m_shownPartner->field(m_names.ledger->side->codeColumn).asText()
                                  : QString();
-        return CsvWriter::proposedFileName(m_names.caption, {code}, Formats::parseDate(PeriodFromText()),
-                                           Formats::parseDate(PeriodToText()));
+        return fileName(m_names, code, m_ledger);
     });
 
     auto* layout = new QVBoxLayout(body());
@@ -253,10 +225,28 @@ void LedgerForm::ActionDispDetailExecute()
 
 void LedgerForm::ActionPrintExecute()
 {
-    const std::unique_ptr<LedgerRptForm> report = m_names.makeReport(LedgerDataSet(), *m_shownPartner);
-    report->QRLabelDateFrom.setCaption(PeriodFromText());
-    report->QRLabelDateTo.setCaption(PeriodToText());
-    m_preview(this, *report);
+    m_preview(this, *makePrint(m_names, m_ledger, *m_shownPartner));
+}
+
+QList<ColumnSpec> LedgerForm::columns(const Names& names)
+{
+    return LedgerComputation::columns(*names.ledger, names.balanceTitle, names.balanceWidth,
+                                      names.quantityWidth);
+}
+
+std::unique_ptr<LedgerRptForm> LedgerForm::makePrint(const Names& names, const LedgerComputation& ledger,
+                                                     Dataset& partner)
+{
+    std::unique_ptr<LedgerRptForm> report = names.makeReport(ledger.dataset(), partner);
+    report->setPeriodTexts(ledger.PeriodFromText(), ledger.PeriodToText());
+    return report;
+}
+
+QString LedgerForm::fileName(const Names& names, const QString& partnerCode, const LedgerComputation& ledger)
+{
+    return CsvWriter::proposedFileName(names.caption, {partnerCode},
+                                       Formats::parseDate(ledger.PeriodFromText()),
+                                       Formats::parseDate(ledger.PeriodToText()));
 }
 
 QVariant LedgerForm::rowBackground(const RowRef& row, int rowIndex) const

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QKeySequence>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "ledgercomputation.h"
 #include "slipopener.h"
 
+struct ColumnSpec;
 class DatePicker;
 class PeriodRow;
 class DbCodeEdit;
@@ -82,6 +84,14 @@ public:
     QString PeriodToText() const { return m_ledger.PeriodToText(); }
 
     void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
+
+    // What the window shows, prints and writes, without a window: the grid's
+    // columns, the print of the last build (partner heading from `partner`'s
+    // current row, the period of the build) and the name "CSV出力" proposes.
+    static QList<ColumnSpec> columns(const Names& names);
+    static std::unique_ptr<LedgerRptForm> makePrint(const Names& names, const LedgerComputation& ledger,
+                                                    Dataset& partner);
+    static QString fileName(const Names& names, const QString& partnerCode, const LedgerComputation& ledger);
 
 protected:
     LedgerForm(QWidget* owner, const Names& names);

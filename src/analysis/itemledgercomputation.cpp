@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "dataset.h"
+#include "datasetmodel.h"
 #include "money.h"
 
 namespace {
@@ -142,4 +143,24 @@ void ItemLedgerComputation::writeRunningStock()
         ds.setValue(kStock, QVariant::fromValue(stock));
         ds.post();
     }
+}
+
+QList<ColumnSpec> ItemLedgerComputation::columns()
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    return {
+        {QStringLiteral("年月日"), {}, 70, left, DisplayFormat::Date},
+        {QStringLiteral("種別"), {}, 70, left},
+        {QStringLiteral("伝票番号"), {}, 60, right, DisplayFormat::Integer},
+        // The counterpart's code is in the rows but never shown.
+        {QStringLiteral("相手先コード"), {}, 80, left, DisplayFormat::Text, false},
+        {QStringLiteral("相手先名"), {}, 150, left},
+        {QStringLiteral("単価"), {}, 70, right, DisplayFormat::Money},
+        {QStringLiteral("税額"), {}, 60, right, DisplayFormat::Money},
+        {QStringLiteral("数量"), {}, 60, right, DisplayFormat::Quantity},
+        {QStringLiteral("金額"), {}, 80, right, DisplayFormat::Money},
+        {QStringLiteral("入出庫数"), {}, 70, right, DisplayFormat::Quantity},
+        {QStringLiteral("在庫数"), {}, 70, right, DisplayFormat::Quantity},
+    };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -9,6 +10,7 @@
 
 class Connection;
 class Dataset;
+struct ColumnSpec;
 
 // The movements of one item over a period: the carried-forward row (the stock
 // at the start of the first day), then every purchase line (stock in) and sales
@@ -23,6 +25,9 @@ class Dataset;
 // purchase lines; 入出庫数 is + quantity on a purchase, - quantity on a sale.
 class ItemLedgerComputation {
 public:
+    // The document's title: the window's caption, the name of what goes out.
+    inline static const QString Title = QStringLiteral("商品元帳");
+
     explicit ItemLedgerComputation(Connection& connection);
     ~ItemLedgerComputation();
     ItemLedgerComputation(const ItemLedgerComputation&) = delete;
@@ -41,6 +46,12 @@ public:
     QString PeriodFromText() const { return m_periodFromText; }
     QString PeriodToText() const { return m_periodToText; }
     const QString& itemCode() const { return m_itemCode; }
+
+    // The columns the window's grid shows and "CSV出力" writes (the
+    // counterpart's code held but hidden).
+    static QList<ColumnSpec> columns();
+    // The item master's row of the code bound as :Code (the ledger's heading).
+    static QString itemQuery() { return QStringLiteral("SELECT * FROM m_商品 WHERE 商品コード = :Code"); }
 
     static QString queryText();
 

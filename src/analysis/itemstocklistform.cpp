@@ -19,21 +19,6 @@ namespace {
 
 const QString kItemCode = QStringLiteral("商品コード");
 
-QList<ColumnSpec> listColumns()
-{
-    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
-    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
-    constexpr auto quantity = DisplayFormat::Quantity;
-    return {
-        {kItemCode, {}, 100, left},
-        {QStringLiteral("商品名"), {}, 200, left},
-        {QStringLiteral("繰越数量"), {}, 90, right, quantity},
-        {QStringLiteral("期間入庫数"), {}, 90, right, quantity},
-        {QStringLiteral("期間出庫数"), {}, 90, right, quantity},
-        {QStringLiteral("在庫数"), {}, 90, right, quantity},
-    };
-}
-
 }  // namespace
 
 TItemStockListForm::TItemStockListForm(QWidget* owner)
@@ -62,12 +47,12 @@ TItemStockListForm::TItemStockListForm(QWidget* owner)
 
 void TItemStockListForm::buildControls()
 {
-    setWindowTitle(QStringLiteral("商品在庫一覧表"));
+    setWindowTitle(StockListComputation::Title);
     resize(720, 520);
 
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
     GridList->setObjectName(QStringLiteral("GridList"));
-    GridList->setDataset(ListDataSet(), listColumns());
+    GridList->setDataset(ListDataSet(), StockListComputation::columns());
     GridList->setSortable(true);
 
     PeriodRow* periodRow = m_periodRow;
@@ -76,10 +61,7 @@ void TItemStockListForm::buildControls()
     periodRow->addStretch();
 
     QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
-    CsvExportAction::add(this, buttonRow, GridList, [this] {
-        return CsvWriter::proposedFileName(windowTitle(), {}, Formats::parseDate(PeriodFromText()),
-                                           Formats::parseDate(PeriodToText()));
-    });
+    CsvExportAction::add(this, buttonRow, GridList, [this] { return fileName(m_list); });
 
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(periodRow);
@@ -120,8 +102,19 @@ void TItemStockListForm::ActionDispDetailExecute()
 
 void TItemStockListForm::ActionPrintExecute()
 {
-    TItemStockListRptForm report(ListDataSet());
-    report.QRLabelDateFrom.setCaption(PeriodFromText());
-    report.QRLabelDateTo.setCaption(PeriodToText());
-    m_preview(this, report);
+    m_preview(this, *makePrint(m_list));
+}
+
+std::unique_ptr<Report> TItemStockListForm::makePrint(const StockListComputation& list)
+{
+    auto report = std::make_unique<TItemStockListRptForm>(list.dataset());
+    report->setPeriodTexts(list.PeriodFromText(), list.PeriodToText());
+    return report;
+}
+
+QString TItemStockListForm::fileName(const StockListComputation& list)
+{
+    return CsvWriter::proposedFileName(StockListComputation::Title, {},
+                                       Formats::parseDate(list.PeriodFromText()),
+                                       Formats::parseDate(list.PeriodToText()));
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 #include "dataset.h"
 #include "functionwindow.h"
@@ -50,6 +51,11 @@ public:
     QString PeriodToText() const { return m_list.PeriodToText(); }
 
     void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
+
+    // What the window prints and writes, without a window: the print of the
+    // last build with its period, and the name "CSV出力" proposes.
+    static std::unique_ptr<Report> makePrint(const StockListComputation& list);
+    static QString fileName(const StockListComputation& list);
 
 protected:
     void setInitialValues() override;

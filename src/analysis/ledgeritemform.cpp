@@ -26,27 +26,6 @@ namespace {
 const QString kItemCode = QStringLiteral("商品コード");
 const QString kKindCode = QStringLiteral("種別コード");
 const QString kSlipNo = QStringLiteral("伝票番号");
-const QString kItemQuery = QStringLiteral("SELECT * FROM m_商品 WHERE 商品コード = :Code");
-
-QList<ColumnSpec> ledgerColumns()
-{
-    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
-    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
-    return {
-        {QStringLiteral("年月日"), {}, 70, left, DisplayFormat::Date},
-        {QStringLiteral("種別"), {}, 70, left},
-        {kSlipNo, {}, 60, right, DisplayFormat::Integer},
-        // The counterpart's code is in the rows but never shown.
-        {QStringLiteral("相手先コード"), {}, 80, left, DisplayFormat::Text, false},
-        {QStringLiteral("相手先名"), {}, 150, left},
-        {QStringLiteral("単価"), {}, 70, right, DisplayFormat::Money},
-        {QStringLiteral("税額"), {}, 60, right, DisplayFormat::Money},
-        {QStringLiteral("数量"), {}, 60, right, DisplayFormat::Quantity},
-        {QStringLiteral("金額"), {}, 80, right, DisplayFormat::Money},
-        {QStringLiteral("入出庫数"), {}, 70, right, DisplayFormat::Quantity},
-        {QStringLiteral("在庫数"), {}, 70, right, DisplayFormat::Quantity},
-    };
-}
 
 SlipOpener slipOpenerFor(int kind)
 {
@@ -72,8 +51,8 @@ TLedgerItemForm::TLedgerItemForm(QWidget* owner)
       GridLedger(new DbGrid),
       DBTextItemName(new DbText),
       m_ledger(Connection),
-      m_item(std::make_unique<Dataset>(Connection, kItemQuery)),
-      m_shownItem(std::make_unique<Dataset>(Connection, kItemQuery)),
+      m_item(std::make_unique<Dataset>(Connection, ItemLedgerComputation::itemQuery())),
+      m_shownItem(std::make_unique<Dataset>(Connection, ItemLedgerComputation::itemQuery())),
       m_preview(previewReport)
 {
     m_item->setObjectName(QStringLiteral("ItemDataSet"));
@@ -95,7 +74,7 @@ TLedgerItemForm::TLedgerItemForm(QWidget* owner)
 
 void TLedgerItemForm::buildControls()
 {
-    setWindowTitle(QStringLiteral("商品元帳"));
+    setWindowTitle(ItemLedgerComputation::Title);
     resize(900, 560);
 
     EditCode->setObjectName(QStringLiteral("EditCode"));
@@ -109,7 +88,7 @@ void TLedgerItemForm::buildControls()
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
 
     GridLedger->setObjectName(QStringLiteral("GridLedger"));
-    GridLedger->setDataset(LedgerDataSet(), ledgerColumns());
+    GridLedger->setDataset(LedgerDataSet(), ItemLedgerComputation::columns());
 
     auto* codeRow = new QHBoxLayout;
     codeRow->addWidget(new QLabel(kItemCode));
@@ -128,8 +107,7 @@ void TLedgerItemForm::buildControls()
         const QString code = m_shownItem->isOpen() && !m_shownItem->isEmpty()
                                  ? m_shownItem->field(QStringLiteral("商品コード")).asText()
                                  : QString();
-        return CsvWriter::proposedFileName(windowTitle(), {code}, Formats::parseDate(PeriodFromText()),
-                                           Formats::parseDate(PeriodToText()));
+        return fileName(code, m_ledger);
     });
 
     auto* layout = new QVBoxLayout(body());
@@ -217,8 +195,19 @@ void TLedgerItemForm::ActionDispDetailExecute()
 
 void TLedgerItemForm::ActionPrintExecute()
 {
-    TLedgerItemRptForm report(LedgerDataSet(), *m_shownItem);
-    report.QRLabelDateFrom.setCaption(PeriodFromText());
-    report.QRLabelDateTo.setCaption(PeriodToText());
-    m_preview(this, report);
+    m_preview(this, *makePrint(m_ledger, *m_shownItem));
+}
+
+std::unique_ptr<Report> TLedgerItemForm::makePrint(const ItemLedgerComputation& ledger, Dataset& item)
+{
+    auto report = std::make_unique<TLedgerItemRptForm>(ledger.dataset(), item);
+    report->setPeriodTexts(ledger.PeriodFromText(), ledger.PeriodToText());
+    return report;
+}
+
+QString TLedgerItemForm::fileName(const QString& itemCode, const ItemLedgerComputation& ledger)
+{
+    return CsvWriter::proposedFileName(ItemLedgerComputation::Title, {itemCode},
+                                       Formats::parseDate(ledger.PeriodFromText()),
+                                       Formats::parseDate(ledger.PeriodToText()));
 }

@@ -62,6 +62,12 @@ public:
 
     void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
 
+    // What the window prints and writes, without a window: the print of the
+    // last build (the item heading from `item`'s current row, the period), and
+    // the name "CSV出力" proposes.
+    static std::unique_ptr<Report> makePrint(const ItemLedgerComputation& ledger, Dataset& item);
+    static QString fileName(const QString& itemCode, const ItemLedgerComputation& ledger);
+
 protected:
     void setInitialValues() override;
     void updateActions() override;

@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "dataset.h"
+#include "datasetmodel.h"
 
 namespace {
 
@@ -103,4 +104,19 @@ Period StockListComputation::build(const QDate& from, const QDate& to)
     ds.sortBy({{QStringLiteral("商品コード"), false}});
     ds.first();
     return period;
+}
+
+QList<ColumnSpec> StockListComputation::columns()
+{
+    constexpr auto left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr auto quantity = DisplayFormat::Quantity;
+    return {
+        {QStringLiteral("商品コード"), {}, 100, left},
+        {QStringLiteral("商品名"), {}, 200, left},
+        {QStringLiteral("繰越数量"), {}, 90, right, quantity},
+        {QStringLiteral("期間入庫数"), {}, 90, right, quantity},
+        {QStringLiteral("期間出庫数"), {}, 90, right, quantity},
+        {QStringLiteral("在庫数"), {}, 90, right, quantity},
+    };
 }

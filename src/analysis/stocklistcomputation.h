@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -9,6 +10,7 @@
 
 class Connection;
 class Dataset;
+struct ColumnSpec;
 
 // One row per item of the item master with the stock carried into a period,
 // the quantities received (purchase lines) and issued (sales lines) in it and
@@ -20,6 +22,9 @@ class Dataset;
 // header click and the print follows.
 class StockListComputation {
 public:
+    // The document's title: the window's caption, the name of what goes out.
+    inline static const QString Title = QStringLiteral("商品在庫一覧表");
+
     explicit StockListComputation(Connection& connection);
     ~StockListComputation();
     StockListComputation(const StockListComputation&) = delete;
@@ -34,6 +39,9 @@ public:
 
     QString PeriodFromText() const { return m_periodFromText; }
     QString PeriodToText() const { return m_periodToText; }
+
+    // The columns the window's grid shows and "CSV出力" writes.
+    static QList<ColumnSpec> columns();
 
     static QString queryText();
 

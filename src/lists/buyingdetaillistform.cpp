@@ -13,16 +13,12 @@
 #include "reportpreview.h"
 #include "slipopener.h"
 
-namespace {
-
-const DetailListTab::Names& listNames()
+const DetailListTab::Names& TBuyingDetailListForm::listNames()
 {
     static const DetailListTab::Names names{
         DetailList::Arrangement::BySlip, QStringLiteral("仕入明細表"), {}};
     return names;
 }
-
-}  // namespace
 
 TBuyingDetailListForm::TBuyingDetailListForm(QWidget* owner)
     : FunctionWindow(owner),

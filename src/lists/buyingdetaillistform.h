@@ -22,6 +22,9 @@ public:
     explicit TBuyingDetailListForm(QWidget* owner);
     ~TBuyingDetailListForm() override;
 
+    // The arrangement and print title of the one list.
+    static const DetailListTab::Names& listNames();
+
     DatePicker* const JvDatePickerEditFrom;
     DatePicker* const JvDatePickerEditTo;
     QPushButton* const ButtonDisp;

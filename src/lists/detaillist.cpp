@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "dataset.h"
+#include "datasetmodel.h"
 
 namespace {
 
@@ -171,4 +172,50 @@ int DetailList::slipNoAt(int row) const
 int DetailList::lineNoAt(int row) const
 {
     return int(m_dataset->fieldAt(row, QStringLiteral("明細番号")).asInt());
+}
+
+QList<ColumnSpec> DetailList::columns(const PartnerSide& side, DetailList::Arrangement arrangement)
+{
+    constexpr auto L = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr auto R = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr auto T = DisplayFormat::Text, D = DisplayFormat::Date, I = DisplayFormat::Integer,
+                   M = DisplayFormat::Money, Q = DisplayFormat::Quantity;
+    const QList<ColumnSpec> amounts{{"単価", "単価", 80, R, M},
+                                    {"税額", "税額", 64, R, M},
+                                    {"数量", "数量", 72, R, Q},
+                                    {"金額", "金額", 88, R, M}};
+    QList<ColumnSpec> columns;
+    switch (arrangement) {
+        case DetailList::Arrangement::BySlip:
+            columns = {{"表示用年月日", side.goodsDateColumn, 80, L, D},
+                       {"表示用伝票番号", "伝票番号", 64, R, I},
+                       {side.nameColumn, side.nameColumn, 150, L, T},
+                       {"区分", "区分", 48, L, T},
+                       {"商品名", "商品名", 170, L, T},
+                       {"分類名", "分類名", 90, L, T}};
+            columns += amounts;
+            columns += ColumnSpec{"伝票合計", "伝票合計", 92, R, M};
+            break;
+        case DetailList::Arrangement::ByItem:
+            columns = {{"表示用商品コード", "商品コード", 100, L, T},
+                       {"商品名", "商品名", 170, L, T},
+                       {side.goodsDateColumn, side.goodsDateColumn, 80, L, D},
+                       {"伝票番号", "伝票番号", 64, R, I}};
+            columns += amounts;
+            columns += ColumnSpec{"表示用合計", "商品別合計", 96, R, M};
+            break;
+        case DetailList::Arrangement::ByCustomer:
+            columns = {{"表示用" + side.codeColumn, side.codeColumn, 100, L, T},
+                       {side.nameColumn, side.nameColumn, 150, L, T},
+                       {"表示用" + side.goodsDateColumn, side.goodsDateColumn, 80, L, D},
+                       {"表示用伝票番号", "伝票番号", 64, R, I},
+                       {"商品名", "商品名", 170, L, T}};
+            columns += amounts;
+            columns += ColumnSpec{"伝票合計", "伝票合計", 92, R, M};
+            columns += ColumnSpec{"表示用合計", side.label + "別合計", 96, R, M};
+            break;
+    }
+    for (ColumnSpec& c : columns)
+        c.readOnly = true;
+    return columns;
 }

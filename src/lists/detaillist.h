@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -10,6 +11,7 @@
 
 class Connection;
 class Dataset;
+struct ColumnSpec;
 
 // The detail lists: every goods slip of a period with its lines, as one held
 // result in which group rows and line rows are interleaved in display order.
@@ -52,6 +54,9 @@ public:
     // The row's 明細番号: GroupRow on a slip or an item row, CustomerRow on a
     // customer row, the line number on a line.
     int lineNoAt(int row) const;
+
+    // The columns a list's grid shows, "CSV出力" writes and the print lays out.
+    static QList<ColumnSpec> columns(const PartnerSide& side, Arrangement arrangement);
 
     static QString queryText(const PartnerSide& side, Arrangement arrangement);
     // "Sales" or "Buying": the stem of the parameter names.

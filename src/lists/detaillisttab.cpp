@@ -16,7 +16,7 @@ DetailListTab::DetailListTab(Connection& connection, const PartnerSide& side, co
       m_names(names),
       m_grid(grid),
       m_opener(opener),
-      m_columns(columnsOf(side, names.arrangement))
+      m_columns(DetailList::columns(side, names.arrangement))
 {
     m_grid->setDataset(m_list.dataset(), m_columns);
     m_grid->setSortable(false);
@@ -27,52 +27,6 @@ DetailListTab::DetailListTab(Connection& connection, const PartnerSide& side, co
 }
 
 DetailListTab::~DetailListTab() = default;
-
-QList<ColumnSpec> DetailListTab::columnsOf(const PartnerSide& side, DetailList::Arrangement arrangement)
-{
-    constexpr auto L = Qt::AlignLeft | Qt::AlignVCenter;
-    constexpr auto R = Qt::AlignRight | Qt::AlignVCenter;
-    constexpr auto T = DisplayFormat::Text, D = DisplayFormat::Date, I = DisplayFormat::Integer,
-                   M = DisplayFormat::Money, Q = DisplayFormat::Quantity;
-    const QList<ColumnSpec> amounts{{"単価", "単価", 80, R, M},
-                                    {"税額", "税額", 64, R, M},
-                                    {"数量", "数量", 72, R, Q},
-                                    {"金額", "金額", 88, R, M}};
-    QList<ColumnSpec> columns;
-    switch (arrangement) {
-        case DetailList::Arrangement::BySlip:
-            columns = {{"表示用年月日", side.goodsDateColumn, 80, L, D},
-                       {"表示用伝票番号", "伝票番号", 64, R, I},
-                       {side.nameColumn, side.nameColumn, 150, L, T},
-                       {"区分", "区分", 48, L, T},
-                       {"商品名", "商品名", 170, L, T},
-                       {"分類名", "分類名", 90, L, T}};
-            columns += amounts;
-            columns += ColumnSpec{"伝票合計", "伝票合計", 92, R, M};
-            break;
-        case DetailList::Arrangement::ByItem:
-            columns = {{"表示用商品コード", "商品コード", 100, L, T},
-                       {"商品名", "商品名", 170, L, T},
-                       {side.goodsDateColumn, side.goodsDateColumn, 80, L, D},
-                       {"伝票番号", "伝票番号", 64, R, I}};
-            columns += amounts;
-            columns += ColumnSpec{"表示用合計", "商品別合計", 96, R, M};
-            break;
-        case DetailList::Arrangement::ByCustomer:
-            columns = {{"表示用" + side.codeColumn, side.codeColumn, 100, L, T},
-                       {side.nameColumn, side.nameColumn, 150, L, T},
-                       {"表示用" + side.goodsDateColumn, side.goodsDateColumn, 80, L, D},
-                       {"表示用伝票番号", "伝票番号", 64, R, I},
-                       {"商品名", "商品名", 170, L, T}};
-            columns += amounts;
-            columns += ColumnSpec{"伝票合計", "伝票合計", 92, R, M};
-            columns += ColumnSpec{"表示用合計", side.label + "別合計", 96, R, M};
-            break;
-    }
-    for (ColumnSpec& c : columns)
-        c.readOnly = true;
-    return columns;
-}
 
 void DetailListTab::build(const Period& period)
 {
@@ -94,9 +48,14 @@ void DetailListTab::updateActions()
 
 QColor DetailListTab::rowBackground(int row, const QPalette& palette) const
 {
-    if (row < 0 || row >= dataset().count())
+    return rowBackground(m_list, row, palette);
+}
+
+QColor DetailListTab::rowBackground(const DetailList& list, int row, const QPalette& palette)
+{
+    if (row < 0 || row >= list.dataset().count())
         return {};
-    switch (m_list.lineNoAt(row)) {
+    switch (list.lineNoAt(row)) {
         case DetailList::GroupRow:
             return palette.color(QPalette::Button);
         case DetailList::CustomerRow:
@@ -124,16 +83,25 @@ void DetailListTab::showSlip(QWidget* owner)
 
 void DetailListTab::printList(QWidget* owner, const ReportPreview& preview)
 {
-    const QPalette palette = m_grid->palette();
-    const std::unique_ptr<Report> report =
-        gridReport({m_names.printTitle, [this, palette](int row) { return rowBackground(row, palette); }},
-                   dataset(), m_columns);
-    report->setText(QStringLiteral("QRLabelDateFrom"), m_period.fromText());
-    report->setText(QStringLiteral("QRLabelDateTo"), m_period.toText());
-    preview(owner, *report);
+    preview(owner, *makePrint(m_list, m_names.printTitle, m_period, m_grid->palette()));
+}
+
+std::unique_ptr<Report> DetailListTab::makePrint(const DetailList& list, const QString& title,
+                                                 const Period& period, const QPalette& palette)
+{
+    std::unique_ptr<Report> report =
+        gridReport({title, [&list, palette](int row) { return rowBackground(list, row, palette); }},
+                   list.dataset(), DetailList::columns(list.side(), list.arrangement()));
+    report->setPeriodTexts(period.fromText(), period.toText());
+    return report;
 }
 
 QString DetailListTab::csvFileName() const
 {
-    return CsvWriter::proposedFileName(m_names.printTitle, {}, m_period.from, m_period.to);
+    return fileName(m_names.printTitle, m_period);
+}
+
+QString DetailListTab::fileName(const QString& title, const Period& period)
+{
+    return CsvWriter::proposedFileName(title, {}, period.from, period.to);
 }

@@ -57,7 +57,17 @@ public:
     // The name "CSV出力" proposes: the list's title and the period of its last display.
     QString csvFileName() const;
 
-    static QList<ColumnSpec> columnsOf(const PartnerSide& side, DetailList::Arrangement arrangement);
+    static QList<ColumnSpec> columnsOf(const PartnerSide& side, DetailList::Arrangement arrangement)
+    {
+        return DetailList::columns(side, arrangement);
+    }
+    static QColor rowBackground(const DetailList& list, int row, const QPalette& palette);
+    // What "印刷" and "CSV出力" make without a window: the print of a built
+    // list under `title` over `period` (rows shaded from `palette`), and the
+    // name proposed for it.
+    static std::unique_ptr<Report> makePrint(const DetailList& list, const QString& title,
+                                             const Period& period, const QPalette& palette);
+    static QString fileName(const QString& title, const Period& period);
     static inline const QColor CustomerRowColor{192, 220, 192};
 
 private:

@@ -17,18 +17,6 @@
 
 namespace {
 
-using A = DetailList::Arrangement;
-
-const DetailListTab::Names& tabNames(int index)
-{
-    static const DetailListTab::Names names[] = {
-        {A::BySlip, QStringLiteral("売上明細表（伝票別）"), {}},
-        {A::ByItem, QStringLiteral("売上明細表（商品別）"), QStringLiteral("伝票表示：商品毎　未実装")},
-        {A::ByCustomer, QStringLiteral("売上明細表（顧客別）"), QStringLiteral("伝票表示：顧客毎　未実装")},
-    };
-    return names[index];
-}
-
 QWidget* namedWidget(const char* name)
 {
     auto* w = new QWidget;
@@ -44,6 +32,17 @@ DbGrid* namedGrid(const char* name)
 }
 
 }  // namespace
+
+const DetailListTab::Names& TSalesDetailListForm::tabNames(int index)
+{
+    using A = DetailList::Arrangement;
+    static const DetailListTab::Names names[] = {
+        {A::BySlip, QStringLiteral("売上明細表（伝票別）"), {}},
+        {A::ByItem, QStringLiteral("売上明細表（商品別）"), QStringLiteral("伝票表示：商品毎　未実装")},
+        {A::ByCustomer, QStringLiteral("売上明細表（顧客別）"), QStringLiteral("伝票表示：顧客毎　未実装")},
+    };
+    return names[index];
+}
 
 TSalesDetailListForm::TSalesDetailListForm(QWidget* owner)
     : FunctionWindow(owner),

@@ -25,6 +25,9 @@ public:
     explicit TSalesDetailListForm(QWidget* owner);
     ~TSalesDetailListForm() override;
 
+    // The arrangement and print title of each of the three tabs (伝票別, 商品別, 顧客別).
+    static const DetailListTab::Names& tabNames(int index);
+
     DatePicker* const JvDatePickerEditFrom;
     DatePicker* const JvDatePickerEditTo;
     QPushButton* const ButtonDisp;

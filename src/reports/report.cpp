@@ -47,6 +47,12 @@ void Report::setText(const QString& name, const QString& caption)
     m_captions.insert(name, caption);
 }
 
+void Report::setPeriodTexts(const QString& from, const QString& to)
+{
+    setText(QStringLiteral("QRLabelDateFrom"), from);
+    setText(QStringLiteral("QRLabelDateTo"), to);
+}
+
 QString Report::text(const QString& name) const
 {
     const auto it = m_captions.constFind(name);

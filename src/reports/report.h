@@ -54,6 +54,9 @@ public:
     // Named fixed texts: the layout declares them, the caller sets their captions.
     void setText(const QString& name, const QString& caption);  // throws ReportError for an unknown name
     QString text(const QString& name) const;
+    // The period a document was made for, "yyyy/mm/dd": the named texts
+    // QRLabelDateFrom and QRLabelDateTo every period print declares.
+    void setPeriodTexts(const QString& from, const QString& to);
     QStringList textNames() const;
 
     // A data text prints with the format its item declares unless the window

@@ -1,0 +1,370 @@
+// corvinta-report: the command line writes the same CSV as the window's
+// "CSV出力" and lays out the same pages as the window's "印刷" for the same
+// inputs; every refusal has its message and exit status.
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+#include "accountsreceivablelistform.h"
+#include "billissueform.h"
+#include "books.h"
+#include "connection.h"
+#include "csvexportaction.h"
+#include "datepicker.h"
+#include "itemstocklistform.h"
+#include "ledgercustomerform.h"
+#include "ledgeritemform.h"
+#include "report.h"
+#include "reportcommand.h"
+#include "salesdetaillistform.h"
+#include "summaryform.h"
+#include "testdb.h"
+
+namespace {
+
+const QDate kFrom(2024, 3, 1), kTo(2024, 3, 31);
+
+// Two customers (one whose name reads as a formula), two items, sales on
+// credit before and in March, a receipt in March; every customer closes at
+// the month's end.
+void writeBook(const QString& path)
+{
+    Connection c(path);
+    Books b(c, kCustomerSide);
+    b.partner("A1", "一,\"壱\"");
+    b.partner("B2", "=SUM(A1)");
+    c.exec("INSERT INTO m_商品 (商品コード, 商品名) VALUES ('I1', '品物'), ('I2', '@品物')");
+    c.exec("UPDATE m_顧客 SET 締日 = 32");
+    b.goods(1, QDate(2024, 2, 10), Books::Credit, "A1", yen(5000));
+    b.goods(2, QDate(2024, 3, 5), Books::Credit, "A1",
+            {GoodsLine{yen(1200), yen(120), Money::fromYen(3)},
+             GoodsLine{yen(80), yen(8), Money::fromYen(2), "I2"}});
+    b.goods(3, QDate(2024, 3, 9), Books::Cash, "B2", yen(700));
+    b.goods(4, QDate(2024, 3, 20), Books::Credit, "B2",
+            {GoodsLine{yen(250), yen(25), Money::fromYen(4), "I2"}});
+    b.money(1, QDate(2024, 3, 25), "A1", {yen(3000)});
+}
+
+struct Run {
+    int status;
+    QString out, err;
+};
+
+Run run(const QStringList& args)
+{
+    Run r;
+    QTextStream out(&r.out), err(&r.err);
+    r.status = runReport(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every page's texts in drawing order.
+QList<QStringList> texts(const ReportDocument& document)
+{
+    QList<QStringList> pages;
+    for (const ReportPage& page : document.pages) {
+        QStringList t;
+        for (const ReportOp& op : page.ops)
+            if (op.kind == ReportOp::Kind::Text)
+                t << op.text;
+        pages << t;
+    }
+    return pages;
+}
+
+enum class Kind { Ledger, BalanceList, Bills, ItemLedger, StockList, DetailList, Summary };
+
+// A window showing the document for the test's inputs, its "CSV出力" and its "印刷".
+struct Shown {
+    std::unique_ptr<QWidget> window;
+    CsvExportAction* csv = nullptr;
+    std::function<void()> print;
+};
+
+template <typename Form>
+Form* make(Shown& s)
+{
+    auto* w = new Form(nullptr);
+    s.window.reset(w);
+    return w;
+}
+
+Shown show(Kind kind, ReportDocument& printed)
+{
+    Shown s;
+    const auto keep = [&printed](QWidget*, const Report& report) {
+        printed = report.paginate();
+        return 0;
+    };
+    switch (kind) {
+        case Kind::Ledger: {
+            auto* w = make<TLedgerCustomerForm>(s);
+            w->setReportPreview(keep);
+            w->openOnPartner("A1", kFrom, kTo);
+            s.print = [a = w->ActionPrint] { a->trigger(); };
+            break;
+        }
+        case Kind::BalanceList: {
+            auto* w = make<TAccountsReceivableListForm>(s);
+            w->setReportPreview(keep);
+            w->JvDatePickerEditFrom->setDate(kFrom);
+            w->JvDatePickerEditTo->setDate(kTo);
+            w->BuildList();
+            s.print = [a = w->ActionPrint] { a->trigger(); };
+            break;
+        }
+        case Kind::Bills: {
+            auto* w = make<TBillIssueForm>(s);
+            w->setReportPreview(keep);
+            w->YearEdit->setText("2024");
+            w->MonthComboBox->setCurrentIndex(2);
+            w->JvComboBoxCutOff->setCurrentIndex(BillComputation::MonthEnd - 1);
+            w->BuildList();
+            s.print = [a = w->ActionPrint] { a->trigger(); };
+            break;
+        }
+        case Kind::ItemLedger: {
+            auto* w = make<TLedgerItemForm>(s);
+            w->setReportPreview(keep);
+            w->openOnItem("I2", kFrom, kTo);
+            s.print = [a = w->ActionPrint] { a->trigger(); };
+            break;
+        }
+        case Kind::StockList: {
+            auto* w = make<TItemStockListForm>(s);
+            w->setReportPreview(keep);
+            w->JvDatePickerEditFrom->setDate(kFrom);
+            w->JvDatePickerEditTo->setDate(kTo);
+            w->BuildList();
+            s.print = [a = w->ActionPrint] { a->trigger(); };
+            break;
+        }
+        case Kind::DetailList: {
+            auto* w = make<TSalesDetailListForm>(s);
+            w->setReportPreview(keep);
+            w->JvDatePickerEditFrom->setDate(kFrom);
+            w->JvDatePickerEditTo->setDate(kTo);
+            w->ButtonDispClick();
+            w->PageControl->setCurrentIndex(1);  // 商品別
+            s.csv = w->findChildren<CsvExportAction*>().at(1);
+            s.print = [a = w->ActionPrintItem] { a->trigger(); };
+            break;
+        }
+        case Kind::Summary: {
+            auto* w = make<TMonthSalesSummaryForm>(s);
+            w->setReportPreview(keep);
+            w->YearEdit->setText("2024");
+            w->MonthComboBox->setCurrentIndex(2);
+            w->ButtonDispClick();
+            w->PageControl->setCurrentIndex(1);  // 顧客別
+            // The print is enabled at the next idle refresh; its handler runs directly.
+            s.print = [w] { w->ActionPrintExecute(); };
+            break;
+        }
+    }
+    if (!s.csv)
+        s.csv = s.window->findChild<CsvExportAction*>();
+    return s;
+}
+
+}  // namespace
+
+class TestReportCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sameAsTheWindow_data();
+    void sameAsTheWindow();
+    void refusals_data();
+    void refusals();
+    void theProgram();
+};
+
+void TestReportCommand::sameAsTheWindow_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("args");
+    const QStringList period{"--from", "2024-03-01", "--to", "2024/03/31"};
+    QTest::newRow("ledger") << int(Kind::Ledger) << QStringList{"customer-ledger", "--code", "A1"} + period;
+    QTest::newRow("balance list") << int(Kind::BalanceList) << QStringList{"売掛残高一覧"} + period;
+    QTest::newRow("bills") << int(Kind::Bills)
+                           << QStringList{"bills", "--year", "2024", "--month", "3", "--closing-day", "月末"};
+    QTest::newRow("item ledger") << int(Kind::ItemLedger) << QStringList{"item-ledger", "--code=I2"} + period;
+    QTest::newRow("stock list") << int(Kind::StockList) << QStringList{"stock-list"} + period;
+    QTest::newRow("detail list") << int(Kind::DetailList)
+                                 << QStringList{"sales-detail", "--tab", "商品別"} + period;
+    QTest::newRow("summary") << int(Kind::Summary)
+                             << QStringList{"month-sales-summary", "--year", "2024", "--month", "03", "--tab",
+                                            "by-customer"};
+}
+
+void TestReportCommand::sameAsTheWindow()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, args);
+    TestDb db;
+    writeBook(db.path());
+    QTemporaryDir dir;
+
+    ReportDocument printed;
+    const Shown window = show(Kind(kind), printed);
+    QVERIFY(window.csv && window.csv->isEnabled());
+    const QString windowCsv = dir.filePath("window.csv");
+    QString proposed;
+    window.csv->setFileChooser([&](QWidget*, const QString& path) {
+        proposed = QFileInfo(path).fileName();
+        return windowCsv;
+    });
+    window.csv->exportNow();
+
+    // The CSV: byte for byte; a folder takes the name the window proposes.
+    const QStringList common = args + QStringList{"--database", db.path()};
+    const Run csv = run(common + QStringList{"--csv", dir.path()});
+    QVERIFY2(csv.status == 0, qPrintable(csv.err));
+    QVERIFY(csv.err.isEmpty());
+    QCOMPARE(contents(dir.filePath(proposed)), contents(windowCsv));
+    QVERIFY(contents(windowCsv).count("\r\n") > 2);  // titles and rows
+
+    // The PDF: the pages the window's print lays out.
+    window.print();
+    QVERIFY(!printed.pages.empty());
+    ReportDocument made;
+    ReportCommand::setPrintObserver([&made](const ReportDocument& d) { made = d; });
+    const QString pdf = dir.filePath("out.pdf");
+    const Run printRun = run(common + QStringList{"--pdf", pdf});
+    ReportCommand::setPrintObserver({});
+    QVERIFY2(printRun.status == 0, qPrintable(printRun.err));
+    QCOMPARE(made.pages.size(), printed.pages.size());
+    QCOMPARE(texts(made), texts(printed));
+    QVERIFY(contents(pdf).startsWith("%PDF"));
+    QCOMPARE(QDir(dir.path()).entryList({"out.pdf*"}, QDir::Files), QStringList{"out.pdf"});
+}
+
+void TestReportCommand::refusals_data()
+{
+    QTest::addColumn<QStringList>("args");  // {db} the book, {out} a file in a fresh folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("named");  // what the message names
+    using S = ReportCommand::Status;
+    const QStringList csv{"--csv", "{out}"};
+    QTest::newRow("no document") << csv << int(S::Usage) << "帳票";
+    QTest::newRow("unknown document") << QStringList{"ledger"} + csv << int(S::Usage) << "ledger";
+    QTest::newRow("two documents") << QStringList{"bills", "stock-list"} + csv << int(S::Usage)
+                                   << "stock-list";
+    QTest::newRow("unknown option") << QStringList{"bills", "--colour", "red"} + csv << int(S::Usage)
+                                    << "--colour";
+    QTest::newRow("option of another document")
+        << QStringList{"stock-list", "--code", "A1"} + csv << int(S::Usage) << "--code";
+    QTest::newRow("missing value") << QStringList{"stock-list", "--from", "--csv", "{out}"} << int(S::Usage)
+                                   << "--from";
+    QTest::newRow("empty value") << QStringList{"stock-list", "--to="} + csv << int(S::Usage) << "--to";
+    QTest::newRow("twice") << QStringList{"stock-list", "--to", "2024-01-01", "--to", "2024-01-02"} + csv
+                           << int(S::Usage) << "--to";
+    QTest::newRow("no output") << QStringList{"stock-list"} << int(S::Usage) << "--csv";
+    QTest::newRow("both outputs") << QStringList{"stock-list", "--pdf", "{out}"} + csv << int(S::Usage)
+                                  << "--pdf";
+    QTest::newRow("ledger without code") << QStringList{"customer-ledger"} + csv << int(S::Usage) << "--code";
+    QTest::newRow("bad date") << QStringList{"stock-list", "--from", "2024-02-30"} + csv << int(S::Input)
+                              << "2024-02-30";
+    QTest::newRow("not a date") << QStringList{"receivable-list", "--to", "31.3.2024"} + csv << int(S::Input)
+                                << "31.3.2024";
+    QTest::newRow("bad year") << QStringList{"bills", "--year", "20x4"} + csv << int(S::Input) << "20x4";
+    QTest::newRow("month of a yearly summary")
+        << QStringList{"year-sales-summary", "--month", "3"} + csv << int(S::Usage) << "--month";
+    QTest::newRow("month 13") << QStringList{"bills", "--month", "13"} + csv << int(S::Input) << "13";
+    QTest::newRow("bad closing day") << QStringList{"bills", "--closing-day", "32"} + csv << int(S::Input)
+                                     << "32";
+    QTest::newRow("unknown tab") << QStringList{"sales-detail", "--tab", "by-staff"} + csv << int(S::Input)
+                                 << "by-staff";
+    QTest::newRow("tab of a list without tabs")
+        << QStringList{"buying-detail", "--tab", "伝票別"} + csv << int(S::Usage) << "--tab";
+    QTest::newRow("unknown customer")
+        << QStringList{"customer-ledger", "--code", "Z9"} + csv << int(S::Input) << "Z9";
+    QTest::newRow("unknown item") << QStringList{"item-ledger", "--code", "A1"} + csv << int(S::Input)
+                                  << "A1";
+    QTest::newRow("nothing to print")
+        << QStringList{"bills", "--year", "1999", "--pdf", "{out}"} << int(S::Input) << "印刷";
+    QTest::newRow("no book") << QStringList{"stock-list", "--database", "{dir}/none.mdb"} + csv
+                             << int(S::Database) << "none.mdb";
+    QTest::newRow("not a book") << QStringList{"stock-list", "--database", "{dir}/text.mdb"} + csv
+                                << int(S::Database) << "text.mdb";
+    QTest::newRow("older book") << QStringList{"stock-list", "--database", "{dir}/old.mdb"} + csv
+                                << int(S::Database) << "old.mdb";
+    QTest::newRow("csv cannot be written")
+        << QStringList{"stock-list", "--csv", "{dir}/gone/x.csv"} << int(S::Output) << "gone/x.csv";
+    QTest::newRow("pdf cannot be written")
+        << QStringList{"stock-list", "--pdf", "{dir}/gone/x.pdf"} << int(S::Output) << "gone/x.pdf";
+}
+
+void TestReportCommand::refusals()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, named);
+    TestDb db;
+    writeBook(db.path());
+    QTemporaryDir dir;
+    QFile text(dir.filePath("text.mdb"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("顧客コード,顧客名\n");
+    text.close();
+    QVERIFY(QFile::copy(db.path(), dir.filePath("old.mdb")));
+    Connection(dir.filePath("old.mdb")).exec("PRAGMA user_version = 1");
+    const QByteArray oldBook = contents(dir.filePath("old.mdb"));
+    for (QString& a : args)
+        a.replace("{out}", dir.filePath("out/x")).replace("{dir}", dir.path());
+    QVERIFY(QDir(dir.path()).mkdir("out"));
+    if (!args.contains("--database"))
+        args << "--database" << db.path();
+
+    const Run r = run(args);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.startsWith("corvinta-report: "), qPrintable(r.err));
+    QVERIFY2(r.err.contains(named), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    // Nothing written, no book made or upgraded.
+    QCOMPARE(QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QVERIFY(!QFile::exists(dir.filePath("none.mdb")));
+    QVERIFY(!QDir(dir.filePath("gone")).exists());
+    QCOMPARE(contents(dir.filePath("old.mdb")), oldBook);
+}
+
+void TestReportCommand::theProgram()
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/corvinta-report";
+    QProcess p;
+    p.start(program, {"--help"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    const QString help = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char* document : {"customer-ledger", "bills", "sales-detail", "year-buying-summary"})
+        QVERIFY2(help.contains(QLatin1String(document)), document);
+    QVERIFY(help.contains("終了コード"));
+
+    p.start(program,
+            {"customer-ledger", "--code", "A1", "--csv", "x.csv", "--database", "/nonexistent/BaseDB.mdb"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), int(ReportCommand::Database));
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("/nonexistent/BaseDB.mdb"));
+}
+
+QTEST_MAIN(TestReportCommand)
+#include "tst_reportcommand.moc"
