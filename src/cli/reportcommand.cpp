@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTextStream>
@@ -255,8 +254,7 @@ void detailList(const Job& job, const PartnerSide& side, const DetailListTab::Na
     list.build(period);
     const QString name = DetailListTab::fileName(names.printTitle, period);
     if (job.sink.pdf()) {
-        job.sink.print(*DetailListTab::makePrint(list, names.printTitle, period, QGuiApplication::palette()),
-                       name, list.dataset());
+        job.sink.print(*DetailListTab::makePrint(list, names.printTitle, period), name, list.dataset());
     } else {
         const DatasetModel model(list.dataset(), DetailList::columns(side, names.arrangement));
         job.sink.csv(model, name);

@@ -83,12 +83,14 @@ void DetailListTab::showSlip(QWidget* owner)
 
 void DetailListTab::printList(QWidget* owner, const ReportPreview& preview)
 {
-    preview(owner, *makePrint(m_list, m_names.printTitle, m_period, m_grid->palette()));
+    preview(owner, *makePrint(m_list, m_names.printTitle, m_period));
 }
 
 std::unique_ptr<Report> DetailListTab::makePrint(const DetailList& list, const QString& title,
-                                                 const Period& period, const QPalette& palette)
+                                                 const Period& period)
 {
+    QPalette palette;
+    palette.setColor(QPalette::Button, GridReport::shade());
     std::unique_ptr<Report> report =
         gridReport({title, [&list, palette](int row) { return rowBackground(list, row, palette); }},
                    list.dataset(), DetailList::columns(list.side(), list.arrangement()));

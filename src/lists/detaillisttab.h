@@ -63,10 +63,10 @@ public:
     }
     static QColor rowBackground(const DetailList& list, int row, const QPalette& palette);
     // What "印刷" and "CSV出力" make without a window: the print of a built
-    // list under `title` over `period` (rows shaded from `palette`), and the
-    // name proposed for it.
+    // list under `title` over `period` (group rows shaded in the paper's grey),
+    // and the name proposed for it.
     static std::unique_ptr<Report> makePrint(const DetailList& list, const QString& title,
-                                             const Period& period, const QPalette& palette);
+                                             const Period& period);
     static QString fileName(const QString& title, const Period& period);
     static inline const QColor CustomerRowColor{192, 220, 192};
 

@@ -52,4 +52,10 @@ inline constexpr qreal HeaderHeight = 16.1;
 inline constexpr qreal FooterHeight = 6.0;
 inline constexpr qreal ColumnGap = 0.8;       // mm between two columns' boxes
 inline constexpr qreal LegiblePointSize = 7;  // the smallest size a column is widened for
+// The shading printed under a total or group row: a light grey that reads on
+// paper whatever colours the desktop gives the screen.
+inline QColor shade()
+{
+    return QColor(0xdd, 0xdd, 0xdd);
+}
 }  // namespace GridReport

@@ -1,8 +1,6 @@
 #include "summaryprint.h"
 
-#include <QGuiApplication>
 #include <QHash>
-#include <QPalette>
 
 #include "dataset.h"
 #include "datasetmodel.h"
@@ -56,7 +54,7 @@ QColor titleColor(BucketTitle::Tone tone)
 
 QColor face()
 {
-    return qGuiApp ? QGuiApplication::palette().color(QPalette::Button) : QColor(0xd4, 0xd0, 0xc8);
+    return GridReport::shade();
 }
 
 }  // namespace SummaryPrint

@@ -35,8 +35,8 @@ QList<ColumnSpec> columns(const SummaryGroup& group, SummaryBucket bucket, const
 // The colour a day's title prints in: blue on Saturday, red on Sunday, grey for
 // a day the month lacks, black (invalid) for the others.
 QColor titleColor(BucketTitle::Tone tone);
-// The shading of the total row and the 合計 column: the button face of the
-// application's palette, as the grid paints them.
+// The shading of the total row and the 合計 column on paper (the grid paints
+// them on the button face).
 QColor face();
 
 }  // namespace SummaryPrint
