@@ -12,7 +12,8 @@
 # for a second run (a new package is installed over the old one) and writes
 #   1-question.png  the question on first start
 #   2-main.png      the main window after "はい", the book named in its status bar
-#   install.log     what apt did, installing and then removing the package
+#   install.log     what apt did, installing and then removing the package, and
+#                   the first line of a CSV corvinta-report made from the new book
 set -euo pipefail
 deb="$(realpath "$1")"
 root="$(realpath -m "${2:-/tmp/corvinta-debian12}")"
@@ -65,6 +66,10 @@ else
   status=1
 fi
 in_root "pkill -x corvinta; pkill -x openbox; pkill -x Xvfb" || true
+# The command line reads the same book without a display.
+as_clerk "corvinta-report receivable-list --csv /tmp/receivables.csv" \
+  && echo "corvinta-report: $(head -c 120 "$root/tmp/receivables.csv" | tr '\r\n' '  ')" | tee -a "$out/install.log" \
+  || { echo "corvinta-report failed on the new book" >&2; status=1; }
 # Removing the package takes every file it brought and leaves the user's book.
 in_root "apt-get purge -y -q corvinta" >>"$out/install.log" 2>&1
 for f in usr/bin/corvinta usr/share/corvinta usr/share/applications/corvinta.desktop \
