@@ -267,10 +267,7 @@ void summary(const Job& job, const SummaryForm::Names& names)
         SummaryComputation::periodOf(job.in.year, names.bucket == SummaryBucket::Day ? job.in.month : 0);
     SummaryComputation table(job.connection, group, names.bucket);
     table.build(period);
-    QStringList inputs;
-    if (!names.pageControl.isEmpty())
-        inputs << group.caption;
-    const QString name = CsvWriter::proposedFileName(names.caption, inputs, period.from, period.to);
+    const QString name = SummaryForm::fileName(names, job.in.tab, period);
     if (job.sink.pdf()) {
         job.sink.print(*summaryReport(names.caption, table, period), name, table.dataset());
     } else {

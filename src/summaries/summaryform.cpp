@@ -144,12 +144,7 @@ void SummaryForm::buildControls()
     const auto shownTab = [this] { return currentTab(); };
     CsvExportAction* csv = CsvExportAction::add(
         this, bar, [this, shownTab]() -> const DatasetModel* { return grid(shownTab())->datasetModel(); },
-        [this, shownTab] {
-            QStringList inputs;
-            if (PageControl)
-                inputs << m_names.tabs[std::size_t(shownTab())].group->caption;
-            return CsvWriter::proposedFileName(windowTitle(), inputs, m_shownPeriod.from, m_shownPeriod.to);
-        });
+        [this, shownTab] { return fileName(m_names, shownTab(), m_shownPeriod); });
     if (PageControl)
         connect(PageControl, &QTabWidget::currentChanged, csv, &CsvExportAction::refresh);
     layout->addLayout(bar);
@@ -224,6 +219,14 @@ void SummaryForm::setDayTitles(int year, int month)
             model->setColumnTitle(columns[d], titles[std::size_t(d)].text, color);
         }
     }
+}
+
+QString SummaryForm::fileName(const Names& names, int tab, const Period& period)
+{
+    QStringList inputs;
+    if (!names.pageControl.isEmpty())
+        inputs << names.tabs.at(std::size_t(tab)).group->caption;
+    return CsvWriter::proposedFileName(names.caption, inputs, period.from, period.to);
 }
 
 // -- the named windows --------------------------------------------------------------

@@ -61,6 +61,10 @@ public:
     // message, the first table left closed; a database error stops it at the
     // table that failed, which stays closed, the later ones keeping their rows.
     void ButtonDispClick();
+
+    // The name "CSV出力" proposes for table `tab` of `period`: the caption, the
+    // tab's caption where there are tabs, and the period.
+    static QString fileName(const Names& names, int tab, const Period& period);
     // Prints the table of the tab shown as its grid shows it.
     void ActionPrintExecute();
 
