@@ -134,7 +134,7 @@ void CodedLedgerWindow::updateActions()
 
 bool CodedLedgerWindow::hasRows() const
 {
-    // A ledger with no movement still prints and shows its carried-forward row.
+    // A ledger counts as shown once built, even without a row.
     return shownRows().isOpen();
 }
 
