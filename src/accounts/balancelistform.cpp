@@ -1,50 +1,30 @@
 #include "balancelistform.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "balancelistrptform.h"
-#include "csvexportaction.h"
 #include "csvwriter.h"
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "formats.h"
 #include "gridtotalsrow.h"
-#include "periodrow.h"
 #include "reportpreview.h"
 
 BalanceListForm::BalanceListForm(QWidget* owner, const Names& names)
-    : FunctionWindow(owner),
-      m_periodRow(new PeriodRow),
-      JvDatePickerEditFrom(m_periodRow->from),
-      JvDatePickerEditTo(m_periodRow->to),
-      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
-      GridList(new DbGrid),
+    : PeriodListWindow(owner, QStringLiteral("GridList"), QStringLiteral("元帳表示"),
+                       QKeySequence(ActionKey::DispDetail), previewReport),
+      GridList(grid()),
       TotalsRow(new GridTotalsRow(GridList)),
       m_names(names),
-      m_list(Connection, *names.list),
-      m_preview(previewReport)
+      m_list(Connection, *names.list)
 {
     ListDataSet().setObjectName(QStringLiteral("ListDataSet"));
-    ActionDispDetail =
-        createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("元帳表示"),
-                     QKeySequence(ActionKey::DispDetail), [this] { ActionDispDetailExecute(); });
-    ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
-                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
-    ActionClose = createCloseAction();
     buildControls();
-
-    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { BuildList(); }); });
-    connect(GridList, &DbGrid::rowActivated, this, [this] { ActionDispDetail->trigger(); });
 }
 
 void BalanceListForm::buildControls()
 {
     setWindowTitle(m_names.caption);
-    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
-    GridList->setObjectName(QStringLiteral("GridList"));
     GridList->setDataset(ListDataSet(), columns(m_names));
     GridList->setMoneyDigits(11);  // the 合計 row of a book's customers
     // Wide enough for every column, 残高 included.
@@ -54,39 +34,16 @@ void BalanceListForm::buildControls()
                                  palette().color(QPalette::Disabled, QPalette::Text));
     TotalsRow->setObjectName(QStringLiteral("TotalsRow"));
 
-    PeriodRow* periodRow = m_periodRow;
-    periodRow->addSpacing(16);
-    periodRow->addWidget(ButtonDisp);
-    periodRow->addStretch();
-
-    QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
-    CsvExportAction::add(this, buttonRow, GridList, [this] { return fileName(m_names, m_list); });
-
-    auto* layout = new QVBoxLayout(body());
-    layout->addLayout(periodRow);
     auto* list = new QVBoxLayout;
     list->setSpacing(0);
     list->addWidget(GridList, 1);
     list->addWidget(TotalsRow);
-    layout->addLayout(list, 1);
-    layout->addLayout(buttonRow);
-}
-
-void BalanceListForm::setInitialValues()
-{
-    m_periodRow->setMonthOf(QDate::currentDate());
-}
-
-void BalanceListForm::updateActions()
-{
-    const bool rows = ListDataSet().isOpen() && !ListDataSet().isEmpty();
-    ActionDispDetail->setEnabled(rows);
-    ActionPrint->setEnabled(rows);
+    layOut(nullptr, nullptr, list, [this] { return fileName(m_names, m_list); });
 }
 
 void BalanceListForm::BuildList()
 {
-    m_periodRow->show(m_list.build(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
+    showPeriod(m_list.build(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
     showTotals();
 }
 
@@ -119,7 +76,7 @@ void BalanceListForm::ActionDispDetailExecute()
 
 void BalanceListForm::ActionPrintExecute()
 {
-    m_preview(this, *makePrint(m_names, m_list));
+    showPrint(*makePrint(m_names, m_list));
 }
 
 QList<ColumnSpec> BalanceListForm::columns(const Names& names)

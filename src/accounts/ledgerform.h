@@ -10,26 +10,20 @@
 #include <optional>
 
 #include "dataset.h"
-#include "functionwindow.h"
 #include "ledgercomputation.h"
+#include "periodlistwindow.h"
 #include "slipopener.h"
 
 struct ColumnSpec;
-class DatePicker;
-class PeriodRow;
-class DbCodeEdit;
 class DbGrid;
 class DbText;
 class LedgerRptForm;
 class QCheckBox;
-class QLabel;
-class QPushButton;
-class Report;
 
 // The customer and supplier ledgers (twins): one partner picked by its code,
 // a period, and every movement on the partner's account over it with the
 // running balance. The named windows differ only by their Names.
-class LedgerForm : public FunctionWindow {
+class LedgerForm : public CodedLedgerWindow {
     Q_OBJECT
 
 public:
@@ -49,41 +43,20 @@ public:
         std::unique_ptr<LedgerRptForm> (*makeReport)(Dataset& ledger, Dataset& partner) = nullptr;
     };
 
-    // How "印刷" shows the prepared layout: the modal print preview, unless a
-    // test looks at the layout instead.
-    using ReportPreview = std::function<int(QWidget* owner, const Report& report)>;
-
-    DbCodeEdit* const EditCode;
-
-private:
-    PeriodRow* const m_periodRow;  // owns the two pickers; declared first, made first
-
-public:
-    DatePicker* const JvDatePickerEditFrom;
-    DatePicker* const JvDatePickerEditTo;
     QCheckBox* const CheckBoxDetail;
-    QPushButton* const ButtonDisp;
     DbGrid* const GridLedger;
-    QAction* ActionDispDetail = nullptr;
-    QAction* ActionPrint = nullptr;
-    QAction* ActionClose = nullptr;
 
     // The ledger rows: closed until the first display.
     Dataset& LedgerDataSet() const { return m_ledger.dataset(); }
 
-    // Shows the ledger of the loaded partner over the pickers' period; the
-    // pickers exchange their dates first when "to" is before "from".
-    void BuildLedger();
     // What a balance list does to open the ledger of one of its rows: the
     // pickers take the period, the code field and the partner the code, and
     // the ledger is displayed. An error is reported and the window still opens.
-    void openOnPartner(const QString& code, const QDate& from, const QDate& to);
+    void openOnPartner(const QString& code, const QDate& from, const QDate& to) { openOn(code, from, to); }
 
     // The period of the last display, "yyyy/mm/dd"; empty before the first.
     QString PeriodFromText() const { return m_ledger.PeriodFromText(); }
     QString PeriodToText() const { return m_ledger.PeriodToText(); }
-
-    void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
 
     // What the window shows, prints and writes, without a window: the grid's
     // columns, the print of the last build (partner heading from `partner`'s
@@ -97,30 +70,20 @@ protected:
     LedgerForm(QWidget* owner, const Names& names);
 
     // The partner loaded from the code field (CustomerDataSet, SupplierDataSet).
-    Dataset& partnerDataSet() const { return *m_partner; }
-    DbText* partnerNameBox() const { return m_nameBox; }
+    Dataset& partnerDataSet() const { return masterDataSet(); }
+    DbText* partnerNameBox() const { return nameBox(); }
 
-    void setInitialValues() override;
-    void updateActions() override;
+    Dataset& shownRows() const override { return LedgerDataSet(); }
+    Period build(const QString& code, const QDate& from, const QDate& to) override;
+    std::optional<QString> lookUp() override;
+    void ActionDispDetailExecute() override;
+    void ActionPrintExecute() override;
 
 private:
     void buildControls();
-    void loadPartner(const QString& code);
-    bool partnerLoadedAsTyped() const;
     QVariant rowBackground(const RowRef& row, int rowIndex) const;
-
-    void EditCodeExit();
-    void EditCodeButtonClick();
     void CheckBoxDetailClick();
-    void ActionDispDetailExecute();
-    void ActionPrintExecute();
 
     const Names& m_names;
     LedgerComputation m_ledger;
-    std::unique_ptr<Dataset> m_partner;
-    // The partner of the rows on screen: the print's heading names it even
-    // when another partner was loaded into the code field since the display.
-    std::unique_ptr<Dataset> m_shownPartner;
-    DbText* m_nameBox = nullptr;
-    ReportPreview m_preview;
 };

@@ -1,10 +1,5 @@
 #include "itemstocklistform.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
-
-#include "csvexportaction.h"
 #include "csvwriter.h"
 #include "datepicker.h"
 #include "dbgrid.h"
@@ -12,7 +7,6 @@
 #include "itemstocklistrptform.h"
 #include "ledgeritemform.h"
 #include "modal.h"
-#include "periodrow.h"
 #include "reportpreview.h"
 
 namespace {
@@ -22,68 +16,23 @@ const QString kItemCode = QStringLiteral("商品コード");
 }  // namespace
 
 TItemStockListForm::TItemStockListForm(QWidget* owner)
-    : FunctionWindow(owner),
-      m_periodRow(new PeriodRow),
-      JvDatePickerEditFrom(m_periodRow->from),
-      JvDatePickerEditTo(m_periodRow->to),
-      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
-      GridList(new DbGrid),
-      m_list(Connection),
-      m_preview(previewReport)
+    : PeriodListWindow(owner, QStringLiteral("GridList"), QStringLiteral("元帳表示"),
+                       QKeySequence(ActionKey::DispDetail), previewReport),
+      GridList(grid()),
+      m_list(Connection)
 {
     ListDataSet().setObjectName(QStringLiteral("ListDataSet"));
-    ActionDispDetail =
-        createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("元帳表示"),
-                     QKeySequence(ActionKey::DispDetail), [this] { ActionDispDetailExecute(); });
-    ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
-                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
-    ActionClose = createCloseAction();
-    buildControls();
-
-    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { BuildList(); }); });
-    connect(GridList, &DbGrid::rowActivated, this, [this] { ActionDispDetail->trigger(); });
-    FormCreate();
-}
-
-void TItemStockListForm::buildControls()
-{
     setWindowTitle(StockListComputation::Title);
     resize(720, 520);
-
-    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
-    GridList->setObjectName(QStringLiteral("GridList"));
     GridList->setDataset(ListDataSet(), StockListComputation::columns());
     GridList->setSortable(true);
-
-    PeriodRow* periodRow = m_periodRow;
-    periodRow->addSpacing(16);
-    periodRow->addWidget(ButtonDisp);
-    periodRow->addStretch();
-
-    QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
-    CsvExportAction::add(this, buttonRow, GridList, [this] { return fileName(m_list); });
-
-    auto* layout = new QVBoxLayout(body());
-    layout->addLayout(periodRow);
-    layout->addWidget(GridList, 1);
-    layout->addLayout(buttonRow);
-}
-
-void TItemStockListForm::setInitialValues()
-{
-    m_periodRow->setMonthOf(QDate::currentDate());
-}
-
-void TItemStockListForm::updateActions()
-{
-    const bool rows = ListDataSet().isOpen() && !ListDataSet().isEmpty();
-    ActionDispDetail->setEnabled(rows);
-    ActionPrint->setEnabled(rows);
+    layOut(nullptr, nullptr, nullptr, [this] { return fileName(m_list); });
+    FormCreate();
 }
 
 void TItemStockListForm::BuildList()
 {
-    m_periodRow->show(m_list.build(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
+    showPeriod(m_list.build(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date()));
 }
 
 void TItemStockListForm::ActionDispDetailExecute()
@@ -102,7 +51,7 @@ void TItemStockListForm::ActionDispDetailExecute()
 
 void TItemStockListForm::ActionPrintExecute()
 {
-    m_preview(this, *makePrint(m_list));
+    showPrint(*makePrint(m_list));
 }
 
 std::unique_ptr<Report> TItemStockListForm::makePrint(const StockListComputation& list)
