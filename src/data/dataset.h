@@ -120,8 +120,8 @@ public:
     void open();
     // Opens on rows the program computed instead of a query's: `rows` in
     // order, each holding a value per column (as a query would give it:
-    // qlonglong, double, QString, or invalid for NULL). The rows are read-only,
-    // as with setReadOnlyRows; a dataset with a write target refuses them.
+    // qlonglong, double, QString, or invalid for NULL). It turns on
+    // setReadOnlyRows, which stays on; a dataset with a write target refuses.
     void openRows(const QStringList& columns, std::vector<std::vector<QVariant>> rows);
     void close();
     // Rows that are only ever read (a document's list of many rows): open()

@@ -871,6 +871,24 @@ void TestDataset::readOnlyRowsShareTexts()
     held.open();
     held.edit();
     QVERIFY(held.isEditing());
+
+    // Rows the program computed read as a query's do, and are as read-only.
+    const auto row = [](qlonglong n) {
+        return std::vector<QVariant>{QString("あい"), n, QVariant(), QString()};
+    };
+    Dataset computed(*m_c);
+    computed.openRows({"t", "n", "z", "e"}, {row(42), row(7)});
+    QCOMPARE(computed.count(), 2);
+    for (int r = 0; r < 2; ++r)
+        for (const QString f : {"t", "n", "z", "e"}) {
+            QCOMPARE(computed.fieldAt(r, f).value(), plain.fieldAt(r, f).value());
+            QCOMPARE(computed.fieldAt(r, f).isNull(), plain.fieldAt(r, f).isNull());
+        }
+    QVERIFY(refused([&] { computed.edit(); }));
+    QVERIFY(refused([&] { computed.openRows({"t"}, {}); }));  // already open
+    computed.close();
+    QVERIFY(refused([&] { computed.openRows({"t", "n"}, {row(1)}); }));  // a value per column
+    QVERIFY(!computed.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestDataset)
