@@ -6,6 +6,7 @@
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "inputbuyingform.h"
+#include "report.h"
 #include "reportpreview.h"
 #include "slipopener.h"
 
@@ -57,8 +58,5 @@ void TBuyingDetailListForm::ActionDispDetailExecute()
 
 void TBuyingDetailListForm::ActionPrintExecute()
 {
-    m_tab->printList(this, [this](QWidget*, const Report& report) {
-        showPrint(report);
-        return 0;
-    });
+    showPrint(*m_tab->makePrint());
 }
