@@ -1,15 +1,12 @@
 #include "buyingdetaillistform.h"
 
 #include <QGuiApplication>
-#include <QPushButton>
 #include <QScopeGuard>
-#include <QVBoxLayout>
 
-#include "csvexportaction.h"
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "inputbuyingform.h"
-#include "periodrow.h"
+#include "report.h"
 #include "reportpreview.h"
 #include "slipopener.h"
 
@@ -21,44 +18,18 @@ const DetailListTab::Names& TBuyingDetailListForm::listNames()
 }
 
 TBuyingDetailListForm::TBuyingDetailListForm(QWidget* owner)
-    : FunctionWindow(owner),
-      m_periodRow(new PeriodRow),
-      JvDatePickerEditFrom(m_periodRow->from),
-      JvDatePickerEditTo(m_periodRow->to),
-      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
-      GridList(new DbGrid),
-      m_preview(previewReport)
+    : PeriodListWindow(owner, QStringLiteral("GridList"), QStringLiteral("伝票表示"),
+                       QKeySequence(ActionKey::DispDetail), previewReport),
+      GridList(grid()),
+      m_tab(std::make_unique<DetailListTab>(Connection, PartnerSide::supplier(), listNames(), GridList,
+                                            openSlipWindow<TInputBuyingForm>))
 {
-    m_tab = std::make_unique<DetailListTab>(Connection, PartnerSide::supplier(), listNames(), GridList,
-                                            openSlipWindow<TInputBuyingForm>);
     ListDataSet().setObjectName(QStringLiteral("ListDataSet"));
-    ActionDispDetail = m_tab->disp =
-        createAction(QStringLiteral("ActionDispDetail"), QStringLiteral("伝票表示"),
-                     QKeySequence(ActionKey::DispDetail), [this] { m_tab->showSlip(this); });
-    ActionPrint = m_tab->print =
-        createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"), QKeySequence(ActionKey::Print),
-                     [this] { m_tab->printList(this, m_preview); });
-    ActionClose = createCloseAction();
-
+    m_tab->disp = ActionDispDetail;
+    m_tab->print = ActionPrint;
     setWindowTitle(QStringLiteral("仕入明細表"));
     resize(980, 600);
-    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
-    GridList->setObjectName(QStringLiteral("GridList"));
-    m_periodRow->addSpacing(16);
-    m_periodRow->addWidget(ButtonDisp);
-    m_periodRow->addStretch();
-    auto* layout = new QVBoxLayout(body());
-    layout->addLayout(m_periodRow);
-    layout->addWidget(GridList, 1);
-    QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
-    CsvExportAction::add(this, buttonRow, GridList, [this] { return m_tab->csvFileName(); });
-    layout->addLayout(buttonRow);
-
-    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { ButtonDispClick(); }); });
-    connect(GridList, &DbGrid::rowActivated, this, [this] {
-        if (ActionDispDetail->isEnabled())
-            ActionDispDetail->trigger();
-    });
+    layOut(nullptr, nullptr, nullptr, [this] { return m_tab->csvFileName(); });
     FormCreate();
 }
 
@@ -67,12 +38,7 @@ TBuyingDetailListForm::~TBuyingDetailListForm() = default;
 void TBuyingDetailListForm::setInitialValues()
 {
     const QDate today = QDate::currentDate();
-    m_periodRow->show(Period{today, today});
-}
-
-void TBuyingDetailListForm::updateActions()
-{
-    m_tab->updateActions();
+    showPeriod(Period{today, today});
 }
 
 void TBuyingDetailListForm::ButtonDispClick()
@@ -81,6 +47,16 @@ void TBuyingDetailListForm::ButtonDispClick()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
-    m_periodRow->show(period);
+    showPeriod(period);
     m_tab->build(period);
+}
+
+void TBuyingDetailListForm::ActionDispDetailExecute()
+{
+    m_tab->showSlip(this);
+}
+
+void TBuyingDetailListForm::ActionPrintExecute()
+{
+    showPrint(*m_tab->makePrint());
 }

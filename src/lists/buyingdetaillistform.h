@@ -3,20 +3,14 @@
 #include <memory>
 
 #include "detaillisttab.h"
-#include "functionwindow.h"
+#include "periodlistwindow.h"
 
-class DatePicker;
 class DbGrid;
-class PeriodRow;
-class QPushButton;
 
 // The purchase detail list: every purchase slip of a period, a slip row
 // carrying the slip total followed by its lines.
-class TBuyingDetailListForm : public FunctionWindow {
+class TBuyingDetailListForm : public PeriodListWindow {
     Q_OBJECT
-
-private:
-    PeriodRow* const m_periodRow;  // owns the two pickers; declared first, made first
 
 public:
     explicit TBuyingDetailListForm(QWidget* owner);
@@ -25,26 +19,20 @@ public:
     // The arrangement and print title of the one list.
     static const DetailListTab::Names& listNames();
 
-    DatePicker* const JvDatePickerEditFrom;
-    DatePicker* const JvDatePickerEditTo;
-    QPushButton* const ButtonDisp;
     DbGrid* const GridList;
-    QAction* ActionDispDetail = nullptr;
-    QAction* ActionPrint = nullptr;
-    QAction* ActionClose = nullptr;
 
     Dataset& ListDataSet() const { return m_tab->dataset(); }
 
     // "表示": the pickers exchange their dates when "to" is before "from".
     void ButtonDispClick();
 
-    void setReportPreview(DetailListTab::ReportPreview preview) { m_preview = std::move(preview); }
-
 protected:
     void setInitialValues() override;
-    void updateActions() override;
+    Dataset& shownRows() const override { return ListDataSet(); }
+    void display() override { ButtonDispClick(); }
+    void ActionDispDetailExecute() override;
+    void ActionPrintExecute() override;
 
 private:
-    std::unique_ptr<DetailListTab> m_tab;
-    DetailListTab::ReportPreview m_preview;
+    const std::unique_ptr<DetailListTab> m_tab;
 };

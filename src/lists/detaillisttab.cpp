@@ -81,9 +81,9 @@ void DetailListTab::showSlip(QWidget* owner)
     m_opener(owner, QString::number(slipNo));
 }
 
-void DetailListTab::printList(QWidget* owner, const ReportPreview& preview)
+std::unique_ptr<Report> DetailListTab::makePrint() const
 {
-    preview(owner, *makePrint(m_list, m_names.printTitle, m_period));
+    return makePrint(m_list, m_names.printTitle, m_period);
 }
 
 std::unique_ptr<Report> DetailListTab::makePrint(const DetailList& list, const QString& title,

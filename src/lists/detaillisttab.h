@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 #include "datasetmodel.h"
@@ -21,9 +20,6 @@ class Report;
 // widgets; the tab wires them.
 class DetailListTab {
 public:
-    // How "印刷" shows the prepared layout: the modal print preview, unless a
-    // test looks at the layout instead.
-    using ReportPreview = std::function<int(QWidget* owner, const Report& report)>;
     using SlipOpener = void (*)(QWidget* owner, const QString& slipNo);
 
     struct Names {
@@ -53,7 +49,8 @@ public:
     QColor rowBackground(int row, const QPalette& palette) const;
     // Opens the slip of the current row, or tells that a group row has none.
     void showSlip(QWidget* owner);
-    void printList(QWidget* owner, const ReportPreview& preview);
+    // What "印刷" shows: the list under its title over the period of its last display.
+    std::unique_ptr<Report> makePrint() const;
     // The name "CSV出力" proposes: the list's title and the period of its last display.
     QString csvFileName() const;
 

@@ -1,8 +1,6 @@
 #include "salesdetaillistform.h"
 
 #include <QGuiApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -11,7 +9,7 @@
 #include "datepicker.h"
 #include "dbgrid.h"
 #include "inputsalesform.h"
-#include "periodrow.h"
+#include "report.h"
 #include "reportpreview.h"
 #include "slipopener.h"
 
@@ -45,19 +43,14 @@ const DetailListTab::Names& TSalesDetailListForm::tabNames(int index)
 }
 
 TSalesDetailListForm::TSalesDetailListForm(QWidget* owner)
-    : FunctionWindow(owner),
-      m_periodRow(new PeriodRow),
-      JvDatePickerEditFrom(m_periodRow->from),
-      JvDatePickerEditTo(m_periodRow->to),
-      ButtonDisp(new QPushButton(QStringLiteral("表示"))),
+    : PeriodWindow(owner, previewReport),
       PageControl(new QTabWidget),
       TabSheet1(namedWidget("TabSheet1")),
       TabSheet2(namedWidget("TabSheet2")),
       TabSheet3(namedWidget("TabSheet3")),
       GridListSlip(namedGrid("GridListSlip")),
       GridListItem(namedGrid("GridListItem")),
-      GridListCustomer(namedGrid("GridListCustomer")),
-      m_preview(previewReport)
+      GridListCustomer(namedGrid("GridListCustomer"))
 {
     const PartnerSide& side = PartnerSide::customer();
     DbGrid* grids[] = {GridListSlip, GridListItem, GridListCustomer};
@@ -77,7 +70,7 @@ TSalesDetailListForm::TSalesDetailListForm(QWidget* owner)
                          QKeySequence(ActionKey::DispDetail), [this, t] { t->showSlip(this); });
         *print[i] = tab->print =
             createAction(QStringLiteral("ActionPrint") + QLatin1String(stems[i]), QStringLiteral("印刷"),
-                         QKeySequence(ActionKey::Print), [this, t] { t->printList(this, m_preview); });
+                         QKeySequence(ActionKey::Print), [this, t] { showPrint(*t->makePrint()); });
         connect(grids[i], &DbGrid::rowActivated, this, [t] {
             if (t->disp->isEnabled())
                 t->disp->trigger();
@@ -86,7 +79,6 @@ TSalesDetailListForm::TSalesDetailListForm(QWidget* owner)
     }
     ActionClose = createCloseAction();
     buildControls();
-    connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { ButtonDispClick(); }); });
     connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) { tabShown(index); });
     tabShown(0);
     FormCreate();
@@ -98,12 +90,7 @@ void TSalesDetailListForm::buildControls()
 {
     setWindowTitle(QStringLiteral("売上明細表"));
     resize(980, 600);
-    ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
     PageControl->setObjectName(QStringLiteral("PageControl"));
-
-    m_periodRow->addSpacing(16);
-    m_periodRow->addWidget(ButtonDisp);
-    m_periodRow->addStretch();
 
     QWidget* sheets[] = {TabSheet1, TabSheet2, TabSheet3};
     const QString captions[] = {QStringLiteral("　伝票別　"), QStringLiteral("　商品別　"),
@@ -120,7 +107,7 @@ void TSalesDetailListForm::buildControls()
     }
 
     auto* layout = new QVBoxLayout(body());
-    layout->addLayout(m_periodRow);
+    layout->addLayout(periodRow(nullptr));
     layout->addWidget(PageControl, 1);
 }
 
@@ -136,7 +123,7 @@ void TSalesDetailListForm::tabShown(int index)
 void TSalesDetailListForm::setInitialValues()
 {
     const QDate today = QDate::currentDate();
-    m_periodRow->show(Period{today, today});
+    showPeriod(Period{today, today});
 }
 
 void TSalesDetailListForm::updateActions()
@@ -151,7 +138,7 @@ void TSalesDetailListForm::ButtonDispClick()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     const Period period = Period::ordered(JvDatePickerEditFrom->date(), JvDatePickerEditTo->date());
-    m_periodRow->show(period);
+    showPeriod(period);
     for (const auto& tab : m_tabs)
         tab->build(period);
 }

@@ -4,22 +4,16 @@
 #include <memory>
 
 #include "detaillisttab.h"
-#include "functionwindow.h"
+#include "periodlistwindow.h"
 
-class DatePicker;
 class DbGrid;
-class PeriodRow;
-class QPushButton;
 class QTabWidget;
 
 // The sales detail list: every sales slip of a period with its lines, by slip,
 // by item and by customer on three tabs, all three rebuilt by one "表示". Each
 // tab has its own "伝票表示" and "印刷"; F10 and F11 belong to the tab shown.
-class TSalesDetailListForm : public FunctionWindow {
+class TSalesDetailListForm : public PeriodWindow {
     Q_OBJECT
-
-private:
-    PeriodRow* const m_periodRow;  // owns the two pickers; declared first, made first
 
 public:
     explicit TSalesDetailListForm(QWidget* owner);
@@ -28,9 +22,6 @@ public:
     // The arrangement and print title of each of the three tabs (伝票別, 商品別, 顧客別).
     static const DetailListTab::Names& tabNames(int index);
 
-    DatePicker* const JvDatePickerEditFrom;
-    DatePicker* const JvDatePickerEditTo;
-    QPushButton* const ButtonDisp;
     QTabWidget* const PageControl;
     QWidget* const TabSheet1;
     QWidget* const TabSheet2;
@@ -55,16 +46,14 @@ public:
     // empty and the lists after it keep their rows.
     void ButtonDispClick();
 
-    void setReportPreview(DetailListTab::ReportPreview preview) { m_preview = std::move(preview); }
-
 protected:
     void setInitialValues() override;
     void updateActions() override;
+    void display() override { ButtonDispClick(); }
 
 private:
     void buildControls();
     void tabShown(int index);
 
     std::array<std::unique_ptr<DetailListTab>, 3> m_tabs;
-    DetailListTab::ReportPreview m_preview;
 };

@@ -14,40 +14,29 @@
 #include "period.h"
 #include "periodrow.h"
 
-PeriodListWindow::PeriodListWindow(QWidget* owner, const QString& gridName, const QString& dispDetail,
-                                   const QKeySequence& dispDetailKey, ReportPreview preview)
+PeriodWindow::PeriodWindow(QWidget* owner, ReportPreview preview)
     : FunctionWindow(owner),
       m_periodRow(new PeriodRow),
       JvDatePickerEditFrom(m_periodRow->from),
       JvDatePickerEditTo(m_periodRow->to),
       ButtonDisp(new QPushButton(QStringLiteral("表示"))),
-      m_grid(new DbGrid),
       m_preview(std::move(preview))
 {
     ButtonDisp->setObjectName(QStringLiteral("ButtonDisp"));
-    m_grid->setObjectName(gridName);
-    ActionDispDetail = createAction(QStringLiteral("ActionDispDetail"), dispDetail, dispDetailKey,
-                                    [this] { ActionDispDetailExecute(); });
-    ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
-                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
-    ActionClose = createCloseAction();
-
     connect(ButtonDisp, &QPushButton::clicked, this, [this] { runGuarded([this] { display(); }); });
-    connect(m_grid, &DbGrid::rowActivated, this, [this] { ActionDispDetail->trigger(); });
 }
 
-void PeriodListWindow::showPeriod(const Period& period)
+void PeriodWindow::showPeriod(const Period& period)
 {
     m_periodRow->show(period);
 }
 
-void PeriodListWindow::showPrint(const Report& report)
+void PeriodWindow::showPrint(const Report& report)
 {
     m_preview(this, report);
 }
 
-void PeriodListWindow::layOut(QLayout* above, QWidget* beforeDisp, QLayout* listArea,
-                              std::function<QString()> csvFileName)
+QLayout* PeriodWindow::periodRow(QWidget* beforeDisp)
 {
     PeriodRow* periodRow = m_periodRow;
     periodRow->addSpacing(16);
@@ -57,6 +46,32 @@ void PeriodListWindow::layOut(QLayout* above, QWidget* beforeDisp, QLayout* list
     }
     periodRow->addWidget(ButtonDisp);
     periodRow->addStretch();
+    return periodRow;
+}
+
+void PeriodWindow::setInitialValues()
+{
+    m_periodRow->setMonthOf(QDate::currentDate());
+}
+
+PeriodListWindow::PeriodListWindow(QWidget* owner, const QString& gridName, const QString& dispDetail,
+                                   const QKeySequence& dispDetailKey, ReportPreview preview)
+    : PeriodWindow(owner, std::move(preview)), m_grid(new DbGrid)
+{
+    m_grid->setObjectName(gridName);
+    ActionDispDetail = createAction(QStringLiteral("ActionDispDetail"), dispDetail, dispDetailKey,
+                                    [this] { ActionDispDetailExecute(); });
+    ActionPrint = createAction(QStringLiteral("ActionPrint"), QStringLiteral("印刷"),
+                               QKeySequence(ActionKey::Print), [this] { ActionPrintExecute(); });
+    ActionClose = createCloseAction();
+
+    connect(m_grid, &DbGrid::rowActivated, this, [this] { ActionDispDetail->trigger(); });
+}
+
+void PeriodListWindow::layOut(QLayout* above, QWidget* beforeDisp, QLayout* listArea,
+                              std::function<QString()> csvFileName)
+{
+    QLayout* periodRowLayout = periodRow(beforeDisp);
 
     QHBoxLayout* buttonRow = actionBar({ActionDispDetail, ActionPrint, ActionClose});
     CsvExportAction::add(this, buttonRow, m_grid, std::move(csvFileName));
@@ -64,17 +79,12 @@ void PeriodListWindow::layOut(QLayout* above, QWidget* beforeDisp, QLayout* list
     auto* layout = new QVBoxLayout(body());
     if (above)
         layout->addLayout(above);
-    layout->addLayout(periodRow);
+    layout->addLayout(periodRowLayout);
     if (listArea)
         layout->addLayout(listArea, 1);
     else
         layout->addWidget(m_grid, 1);
     layout->addLayout(buttonRow);
-}
-
-void PeriodListWindow::setInitialValues()
-{
-    m_periodRow->setMonthOf(QDate::currentDate());
 }
 
 void PeriodListWindow::updateActions()

@@ -21,12 +21,10 @@ class QPushButton;
 class Report;
 struct Period;
 
-// The base of the document windows that show the rows of a period: the period
-// row with "表示", one grid over the rows, and the action bar (the row's
-// ledger or slip, "印刷", "閉じる", "CSV出力"). The window builds the rows,
-// opens what a row stands for and prepares the print; "印刷" shows that print
-// in the preview, which a test may replace.
-class PeriodListWindow : public FunctionWindow {
+// The period row with "表示" and the print preview: what every window over
+// the rows of a period has, whatever shows the rows. "表示" runs display();
+// "印刷" shows its print in the preview, which a test may replace.
+class PeriodWindow : public FunctionWindow {
     Q_OBJECT
 
 public:
@@ -41,11 +39,40 @@ public:
     DatePicker* const JvDatePickerEditFrom;
     DatePicker* const JvDatePickerEditTo;
     QPushButton* const ButtonDisp;
+
+    void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
+
+protected:
+    PeriodWindow(QWidget* owner, ReportPreview preview);
+
+    // Shows the period the computation used in the pickers.
+    void showPeriod(const Period& period);
+    // Shows `report` in the preview.
+    void showPrint(const Report& report);
+    // The period row finished for the window's layout: `beforeDisp` (none when
+    // null) between the pickers and "表示".
+    QLayout* periodRow(QWidget* beforeDisp);
+
+    // The month of today.
+    void setInitialValues() override;
+    // "表示": builds the rows over the pickers' period.
+    virtual void display() = 0;
+
+private:
+    ReportPreview m_preview;
+};
+
+// The base of the document windows that show the rows of a period in one
+// grid: the period row, the grid, and the action bar (the row's ledger or
+// slip, "印刷", "閉じる", "CSV出力"). The window builds the rows, opens what a
+// row stands for and prepares the print.
+class PeriodListWindow : public PeriodWindow {
+    Q_OBJECT
+
+public:
     QAction* ActionDispDetail = nullptr;
     QAction* ActionPrint = nullptr;
     QAction* ActionClose = nullptr;
-
-    void setReportPreview(ReportPreview preview) { m_preview = std::move(preview); }
 
 protected:
     // `gridName` is the grid's objectName; `dispDetail` and `dispDetailKey` the
@@ -55,10 +82,6 @@ protected:
                      const QKeySequence& dispDetailKey, ReportPreview preview);
 
     DbGrid* grid() const { return m_grid; }
-    // Shows the period the computation used in the pickers.
-    void showPeriod(const Period& period);
-    // Shows `report` in the preview.
-    void showPrint(const Report& report);
 
     // Lays the window out: `above` (none when null) over the period row,
     // `beforeDisp` (none when null) between the pickers and "表示", the grid or
@@ -66,21 +89,17 @@ protected:
     // `csvFileName()`.
     void layOut(QLayout* above, QWidget* beforeDisp, QLayout* listArea, std::function<QString()> csvFileName);
 
-    void setInitialValues() override;
     void updateActions() override;
 
     // The rows on screen: closed until the first display.
     virtual Dataset& shownRows() const = 0;
     // Whether the row actions and "印刷" have something to work on: rows shown.
     virtual bool hasRows() const;
-    // "表示": builds the rows over the pickers' period.
-    virtual void display() = 0;
     virtual void ActionDispDetailExecute() = 0;
     virtual void ActionPrintExecute() = 0;
 
 private:
     DbGrid* const m_grid;
-    ReportPreview m_preview;
 };
 
 // A ledger of one master record (a partner, an item) picked by its code: the
