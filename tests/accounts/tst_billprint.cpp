@@ -4,7 +4,6 @@
 // back from the PDF.
 #include <QBuffer>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,6 +16,7 @@
 #include "connection.h"
 #include "dataset.h"
 #include "formats.h"
+#include "pdftext.h"
 #include "reportpainter.h"
 #include "testdb.h"
 
@@ -98,49 +98,6 @@ QStringList textsOn(const ReportPage& page, const QString& tag)
         if (op.kind == ReportOp::Kind::Text && op.tag == tag)
             texts << op.text;
     return texts;
-}
-
-struct Word {
-    QString text;
-    QRectF mm;
-    int page;
-};
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        qWarning() << program << "failed:" << p.readAllStandardError();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// The words of a PDF with their boxes in mm; pieces touching on one line are one word.
-QList<Word> wordsOf(const QString& pdf)
-{
-    static const QRegularExpression wordRx(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    constexpr qreal toMm = 25.4 / 72;
-    QList<Word> found;
-    int page = 0;
-    for (const QString& line : run("pdftotext", {"-bbox", pdf, "-"}).split(u'\n')) {
-        if (line.contains(QStringLiteral("<page width=")))
-            ++page;
-        const auto m = wordRx.match(line);
-        if (!m.hasMatch())
-            continue;
-        const QRectF box(QPointF(m.captured(1).toDouble() * toMm, m.captured(2).toDouble() * toMm),
-                         QPointF(m.captured(3).toDouble() * toMm, m.captured(4).toDouble() * toMm));
-        if (!found.isEmpty() && found.last().page == page &&
-            std::abs(found.last().mm.top() - box.top()) < 0.01 &&
-            std::abs(found.last().mm.right() - box.left()) < 0.01) {
-            found.last().text += m.captured(5);
-            found.last().mm.setRight(box.right());
-            continue;
-        }
-        found.append({m.captured(5), box, page});
-    }
-    return found;
 }
 
 }  // namespace
@@ -267,26 +224,17 @@ void TestBillPrint::textLandsInItsBoxes()
     QTemporaryDir dir;
     const QString pdf = dir.filePath("bill.pdf");
     writePdf(p.report->paginate(), pdf);
-    const Word* w = nullptr;
-    const QList<Word> words = wordsOf(pdf);
+    const PdfWord* w = nullptr;
+    const QList<PdfWord> words = pdfWords(pdf);
     // The word of that text nearest to the box (the same amount may print twice).
     const QPointF centre(left + width / 2, top);
-    auto distance = [&](const Word& word) { return QLineF(word.mm.center(), centre).length(); };
-    for (const Word& word : words)
+    auto distance = [&](const PdfWord& word) { return QLineF(word.mm.center(), centre).length(); };
+    for (const PdfWord& word : words)
         if (word.text == text && (!w || distance(word) < distance(*w)))
             w = &word;
     QVERIFY2(w, qPrintable(text));
-    const qreal tolerance = 0.4;
-    QVERIFY2(std::abs(w->mm.top() - top) < tolerance, qPrintable(QString::number(w->mm.top())));
-    if (align < 0)
-        QVERIFY2(std::abs(w->mm.left() - left) < tolerance, qPrintable(QString::number(w->mm.left())));
-    else if (align > 0)
-        QVERIFY2(std::abs(w->mm.right() - (left + width)) < tolerance,
-                 qPrintable(QString::number(w->mm.right())));
-    else
-        QVERIFY2(std::abs(w->mm.center().x() - (left + width / 2)) < tolerance,
-                 qPrintable(QString::number(w->mm.center().x())));
-    QVERIFY(w->mm.left() >= left - tolerance && w->mm.right() <= left + width + tolerance);
+    const QString mismatch = boxMismatch(*w, left, top, width, align, 0.4);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
 void TestBillPrint::logoIsDrawnIntoItsBox()
@@ -304,7 +252,7 @@ void TestBillPrint::logoIsDrawnIntoItsBox()
     QTemporaryDir dir;
     const QString pdf = dir.filePath("bill.pdf");
     writePdf(doc, pdf);
-    const QStringList images = run("pdfimages", {"-list", pdf}).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList images = runTool("pdfimages", {"-list", pdf}).split(u'\n', Qt::SkipEmptyParts);
     // A heading line, a rule, then one image of the logo's pixels.
     QCOMPARE(images.size(), 3);
     QVERIFY2(images[2].contains(QRegularExpression(R"(\s60\s+30\s)")), qPrintable(images[2]));

@@ -1,7 +1,6 @@
 // The stock list and item ledger prints written to PDF and read back with the
 // poppler tools: a sorted list in its order, and a ledger longer than one
 // landscape page with its heading on every page, at their positions.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,6 +12,7 @@
 #include "itemledgercomputation.h"
 #include "itemstocklistrptform.h"
 #include "ledgeritemrptform.h"
+#include "pdftext.h"
 #include "reportpainter.h"
 #include "stockbooks.h"
 #include "stocklistcomputation.h"
@@ -20,55 +20,14 @@
 
 namespace {
 
-constexpr qreal PointsToMm = 25.4 / 72;
 const QDate F(2024, 3, 1);
 const QDate T(2024, 3, 31);
 
-struct Word {
-    QString text;
-    QRectF mm;
-    int page;
-};
-
-// The words of a PDF with their boxes in millimetres; pieces that touch on one
-// line (the extractor splits where the script changes) are one word.
-QList<Word> wordsOf(const QString& pdf)
-{
-    QProcess p;
-    p.start("pdftotext", {"-bbox", pdf, "-"});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    static const QRegularExpression wordRx(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    QList<Word> found;
-    int page = 0;
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n')) {
-        if (line.contains(QStringLiteral("<page width=")))
-            ++page;
-        const auto m = wordRx.match(line);
-        if (!m.hasMatch())
-            continue;
-        const QRectF box(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * PointsToMm,
-                         QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()) * PointsToMm);
-        if (!found.isEmpty()) {
-            Word& last = found.last();
-            if (last.page == page && std::abs(last.mm.top() - box.top()) < 0.01 &&
-                std::abs(last.mm.right() - box.left()) < 0.01) {
-                last.text += m.captured(5);
-                last.mm.setRight(box.right());
-                continue;
-            }
-        }
-        found.append({m.captured(5), box, page});
-    }
-    return found;
-}
-
 // The word `text` on `page` whose top is nearest `top`, if within 0.3 mm of it
 // (and of `left` when given).
-const Word* wordAt(const QList<Word>& words, const QString& text, int page, qreal top, qreal left = -1)
+const PdfWord* wordAt(const QList<PdfWord>& words, const QString& text, int page, qreal top, qreal left = -1)
 {
-    for (const Word& w : words)
+    for (const PdfWord& w : words)
         if (w.text == text && w.page == page && std::abs(w.mm.top() - top) < 0.3 &&
             (left < 0 || std::abs(w.mm.left() - left) < 0.3))
             return &w;
@@ -76,9 +35,9 @@ const Word* wordAt(const QList<Word>& words, const QString& text, int page, qrea
 }
 
 // The word `text` on `page` at `top` whose right edge is at `right` (a right-aligned figure).
-const Word* figureAt(const QList<Word>& words, const QString& text, int page, qreal top, qreal right)
+const PdfWord* figureAt(const QList<PdfWord>& words, const QString& text, int page, qreal top, qreal right)
 {
-    for (const Word& w : words)
+    for (const PdfWord& w : words)
         if (w.text == text && w.page == page && std::abs(w.mm.top() - top) < 0.3 &&
             std::abs(w.mm.right() - right) < 0.3)
             return &w;
@@ -128,7 +87,7 @@ void TestStockPrints::sortedListPrintsInItsOrder()
     rpt.QRLabelDateFrom.setCaption(list.PeriodFromText());
     rpt.QRLabelDateTo.setCaption(list.PeriodToText());
     rpt.setPrintDate(QDate(2024, 4, 2));
-    const QList<Word> words = wordsOf(render(rpt, "list.pdf"));
+    const QList<PdfWord> words = pdfWords(render(rpt, "list.pdf"));
     QVERIFY(!words.isEmpty());
     // Portrait, margins 10 mm: title band 9.3, header band 16.1, a line every 5.8 mm.
     QVERIFY(wordAt(words, "商品在庫一覧表", 1, 12.1, 12.1));
@@ -177,7 +136,7 @@ void TestStockPrints::longLedgerRepeatsItsHeading()
     rpt.setPrintDate(QDate(2024, 4, 2));
     const ReportDocument doc = rpt.paginate();
     QCOMPARE(int(doc.pages.size()), 3);
-    const QList<Word> words = wordsOf(render(rpt, "ledger.pdf"));
+    const QList<PdfWord> words = pdfWords(render(rpt, "ledger.pdf"));
     QVERIFY(!words.isEmpty());
     QVERIFY(wordAt(words, "商品元帳", 1, 12.1, 12.1));
     QVERIFY(!wordAt(words, "商品元帳", 2, 12.1));

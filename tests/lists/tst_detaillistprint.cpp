@@ -3,7 +3,6 @@
 // page number on every page, the title on the first; read back from the
 // display list and from the PDF itself.
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,6 +12,7 @@
 #include "detaillisttab.h"
 #include "gridreport.h"
 #include "listbooks.h"
+#include "pdftext.h"
 #include "report.h"
 #include "reportdocument.h"
 #include "reportpainter.h"
@@ -21,15 +21,6 @@
 using Arrangement = DetailList::Arrangement;
 
 namespace {
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        qWarning() << program << "failed:" << p.readAllStandardError();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Eighteen more slips of one line each on 2024-03-20, for C2 and item I1: every
 // list runs over two pages.
@@ -136,21 +127,21 @@ void TestDetailListPrint::printedList()
     const QString pdf = dir.filePath("list.pdf");
     writePdf(doc, pdf);
     for (int page = 1; page <= 2; ++page) {
-        const QString text =
-            run("pdftotext", {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+        const QString text = runTool(
+            "pdftotext", {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
         QCOMPARE(text.contains(title), page == 1);
         QVERIFY(text.contains(caption));
         QVERIFY(text.contains("2024/03/31"));
         QVERIFY(text.contains(QRegularExpression(QStringLiteral("%1\\s*/\\s*2").arg(page))));
     }
-    const QString firstPage = run("pdftotext", {"-layout", "-f", "1", "-l", "1", pdf, "-"});
+    const QString firstPage = runTool("pdftotext", {"-layout", "-f", "1", "-l", "1", pdf, "-"});
     QVERIFY(firstPage.contains(sales && arrangement == int(Arrangement::ByItem) ? "その他" : "2024/03/01"));
 
     // The shading on paper: across the middle of each band of the first page, a
     // group row is mostly its colour and a line row has none of it.
     constexpr int dpi = 100;
-    run("pdftoppm",
-        {"-r", QString::number(dpi), "-png", "-f", "1", "-l", "1", "-singlefile", pdf, dir.filePath("page")});
+    runTool("pdftoppm", {"-r", QString::number(dpi), "-png", "-f", "1", "-l", "1", "-singlefile", pdf,
+                         dir.filePath("page")});
     const QImage image(dir.filePath("page.png"));
     QVERIFY(!image.isNull());
     const qreal px = dpi / 25.4;

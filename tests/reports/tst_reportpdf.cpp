@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +12,7 @@
 #include "accountsreceivablelistrptform.h"
 #include "ledgercustomerrptform.h"
 #include "ledgersupplierrptform.h"
+#include "pdftext.h"
 #include "reportfixture.h"
 #include "reportpainter.h"
 #include "reportpreview.h"
@@ -35,31 +35,14 @@ private slots:
     void previewShowsEveryPageAndIsReleased();
 
 private:
-    struct Word {
-        QString text;
-        QRectF mm;
-        int page;
-    };
     QString render(const Report& report, const QString& name);
-    QList<Word> words(const QString& pdf);
-    const Word* wordNear(const QList<Word>& words, const QString& text, qreal top, int page = 1);
+    const PdfWord* wordNear(const QList<PdfWord>& words, const QString& text, qreal top, int page = 1);
 
     std::unique_ptr<ReportFixture> m_fx;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 namespace {
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        qWarning() << program << "failed:" << p.readAllStandardError();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-constexpr qreal PointsToMm = 25.4 / 72;
 
 enum Kind { CustomerLedger, SupplierLedger, ReceivableList, PayableList };
 
@@ -89,45 +72,10 @@ QString TestReportPdf::render(const Report& report, const QString& name)
     return path;
 }
 
-QList<TestReportPdf::Word> TestReportPdf::words(const QString& pdf)
+const PdfWord* TestReportPdf::wordNear(const QList<PdfWord>& words, const QString& text, qreal top, int page)
 {
-    static const QRegularExpression pageRx(R"(<page width=)");
-    static const QRegularExpression wordRx(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    QList<Word> found;
-    int page = 0;
-    const QString html = run("pdftotext", {"-bbox", pdf, "-"});
-    for (const QString& line : html.split(u'\n')) {
-        if (line.contains(pageRx))
-            ++page;
-        const auto m = wordRx.match(line);
-        if (!m.hasMatch())
-            continue;
-        const QPointF topLeft(m.captured(1).toDouble() * PointsToMm, m.captured(2).toDouble() * PointsToMm);
-        const QPointF bottomRight(m.captured(3).toDouble() * PointsToMm,
-                                  m.captured(4).toDouble() * PointsToMm);
-        const QString text = m.captured(5);
-        // The extractor splits a word where the script changes ("顧客" "コード："):
-        // pieces that touch on one line are one text.
-        if (!found.isEmpty()) {
-            Word& last = found.last();
-            if (last.page == page && std::abs(last.mm.top() - topLeft.y()) < 0.01 &&
-                std::abs(last.mm.right() - topLeft.x()) < 0.01) {
-                last.text += text;
-                last.mm.setRight(bottomRight.x());
-                continue;
-            }
-        }
-        found.append({text, QRectF(topLeft, bottomRight), page});
-    }
-    return found;
-}
-
-const TestReportPdf::Word* TestReportPdf::wordNear(const QList<Word>& words, const QString& text, qreal top,
-                                                   int page)
-{
-    const Word* best = nullptr;
-    for (const Word& w : words) {
+    const PdfWord* best = nullptr;
+    for (const PdfWord& w : words) {
         if (w.text == text && w.page == page &&
             (!best || std::abs(w.mm.top() - top) < std::abs(best->mm.top() - top)))
             best = &w;
@@ -176,22 +124,12 @@ void TestReportPdf::ledgerTextLandsInItsBoxes()
     rpt.QRLabelDateFrom.setCaption("2024/03/01");
     rpt.QRLabelDateTo.setCaption("2024/04/30");
     rpt.setPrintDate(QDate(2024, 5, 7));
-    const QList<Word> found = words(render(rpt, "ledger.pdf"));
+    const QList<PdfWord> found = pdfWords(render(rpt, "ledger.pdf"));
 
-    const Word* w = wordNear(found, text, top);
+    const PdfWord* w = wordNear(found, text, top);
     QVERIFY2(w, qPrintable(text));
-    const qreal tolerance = 0.3;
-    QVERIFY2(std::abs(w->mm.top() - top) < tolerance, qPrintable(QString::number(w->mm.top())));
-    if (align < 0)
-        QVERIFY2(std::abs(w->mm.left() - left) < tolerance, qPrintable(QString::number(w->mm.left())));
-    else if (align > 0)
-        QVERIFY2(std::abs(w->mm.right() - (left + width)) < tolerance,
-                 qPrintable(QString::number(w->mm.right())));
-    else
-        QVERIFY2(std::abs(w->mm.center().x() - (left + width / 2)) < tolerance,
-                 qPrintable(QString::number(w->mm.center().x())));
-    // Every word stays inside its box.
-    QVERIFY(w->mm.left() >= left - tolerance && w->mm.right() <= left + width + tolerance);
+    const QString mismatch = boxMismatch(*w, left, top, width, align, 0.3);
+    QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
 }
 
 void TestReportPdf::emptyLayoutsRenderTitleAndHeader_data()
@@ -239,19 +177,19 @@ void TestReportPdf::emptyLayoutsRenderTitleAndHeader()
     }
     rpt->setText("QRLabelDateFrom", "2024/04/01");
     const QString pdf = render(*rpt, "empty.pdf");
-    const QString info = run("pdfinfo", {pdf});
+    const QString info = runTool("pdfinfo", {pdf});
     QVERIFY(info.contains(QRegularExpression("Pages:\\s+1\\n")));
     QVERIFY2(
         info.contains(QRegularExpression(QString("Page size:\\s+%1 x").arg(qRound(pageWidth * 72 / 25.4)))),
         qPrintable(info));
 
-    const QList<Word> found = words(pdf);
-    const Word* t = wordNear(found, title, 12.1);
+    const QList<PdfWord> found = pdfWords(pdf);
+    const PdfWord* t = wordNear(found, title, 12.1);
     QVERIFY(t && std::abs(t->mm.left() - 12.1) < 0.3 && std::abs(t->mm.top() - 12.1) < 0.3);
-    const Word* c = wordNear(found, lastCaption, captionTop);
+    const PdfWord* c = wordNear(found, lastCaption, captionTop);
     QVERIFY(c && std::abs(c->mm.top() - captionTop) < 0.3);
     // Nothing below the header band.
-    for (const Word& w : found)
+    for (const PdfWord& w : found)
         QVERIFY2(w.mm.top() < captionTop + 4, qPrintable(w.text));
 }
 
@@ -262,15 +200,15 @@ void TestReportPdf::sortedListPrintsTopToBottomInOrder()
                                    {"C3", "上田物産", "0", "0", "0", "0", "1200"}});
     list->sortBy({{"残高", true}});
     TAccountsReceivableListRptForm rpt(*list);
-    const QList<Word> found = words(render(rpt, "list.pdf"));
+    const QList<PdfWord> found = pdfWords(render(rpt, "list.pdf"));
     // First line at 19.3 + 16.1 + 1.3 mm, then one every 5.8 mm.
     const QStringList order{"C3", "C1", "C2"};
     for (int i = 0; i < order.size(); ++i) {
         const qreal top = 36.7 + 5.8 * i;
-        const Word* w = wordNear(found, order[i], top);
+        const PdfWord* w = wordNear(found, order[i], top);
         QVERIFY(w && std::abs(w->mm.top() - top) < 0.3 && std::abs(w->mm.left() - 10) < 0.3);
     }
-    const Word* balance = wordNear(found, "¥1,200", 36.7);
+    const PdfWord* balance = wordNear(found, "¥1,200", 36.7);
     QVERIFY(balance && std::abs(balance->mm.right() - 198.6) < 0.3);
 }
 
@@ -279,7 +217,7 @@ void TestReportPdf::faceIsEmbedded()
     auto ledger = m_fx->ledger(1);
     auto customer = m_fx->partner(false, "C0001", "青木商店");
     TLedgerCustomerRptForm rpt(*ledger, *customer);
-    const QString out = run("pdffonts", {render(rpt, "fonts.pdf")});
+    const QString out = runTool("pdffonts", {render(rpt, "fonts.pdf")});
     const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
     QVERIFY(lines.size() >= 3);  // heading, rule, at least one font
     for (const QString& line : lines.mid(2)) {
@@ -307,11 +245,11 @@ void TestReportPdf::twentyPageLedgerRendersQuickly()
     const qint64 total = timer.elapsed();
     qInfo("20-page ledger: laid out in %lld ms, PDF written in %lld ms", laidOut, total);
     QCOMPARE(int(doc.pages.size()), 20);
-    QVERIFY(run("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+20\\n")));
+    QVERIFY(runTool("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+20\\n")));
     QVERIFY2(total < 2000, qPrintable(QString::number(total)));
 
     // The last page carries the header again and the last line.
-    const QList<Word> found = words(path);
+    const QList<PdfWord> found = pdfWords(path);
     QVERIFY(wordNear(found, "顧客元帳", 12.1, 1));
     QVERIFY(!wordNear(found, "顧客元帳", 12.1, 20));
     QVERIFY(wordNear(found, "年月日", 29.1, 20));
@@ -326,7 +264,7 @@ void TestReportPdf::largeAmountsReadAsPrinted()
     rpt.QRLabelDateFrom.setCaption("2024/04/01");
     rpt.QRLabelDateTo.setCaption("2024/04/30");
     const QString pdf = render(rpt, "large.pdf");
-    const QList<Word> found = words(pdf);
+    const QList<PdfWord> found = pdfWords(pdf);
 
     // Row by row, each column reads what the dataset holds, inside its box.
     const ReportBand* detail = rpt.layout().band(BandKind::Detail);
@@ -336,7 +274,7 @@ void TestReportPdf::largeAmountsReadAsPrinted()
         for (const ReportItem& item : detail->items) {
             const QRectF box = item.box.translated(10, top);
             QString printed;
-            for (const Word& w : found) {
+            for (const PdfWord& w : found) {
                 const QPointF c = w.mm.center();
                 if (w.page == 1 && c.y() > top && c.y() < top + 5.8 && c.x() > box.left() &&
                     c.x() < box.right()) {
@@ -418,7 +356,7 @@ void TestReportPdf::previewShowsEveryPageAndIsReleased()
     QCOMPARE(shownPages, pages);
     QCOMPARE(step, 3);
     QVERIFY(seen.isNull());  // released when it closed
-    QVERIFY(run("pdfinfo", {saved}).contains(QRegularExpression("Pages:\\s+5\\n")));
+    QVERIFY(runTool("pdfinfo", {saved}).contains(QRegularExpression("Pages:\\s+5\\n")));
 }
 
 QTEST_MAIN(TestReportPdf)
