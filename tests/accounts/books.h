@@ -34,9 +34,10 @@ public:
 
     void partner(const QString& code, const QString& name = QStringLiteral("取引先"))
     {
-        exec(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-                 .arg(m_side.table, m_side.codeColumn, m_side.nameColumn),
-             {code, name});
+        execute(m_c,
+                QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+                    .arg(m_side.table, m_side.codeColumn, m_side.nameColumn),
+                {code, name});
     }
 
     // `date` is a QDate or stored text such as "2024-03-31 13:45:00"; a null
@@ -44,16 +45,19 @@ public:
     void goods(int no, const QVariant& date, const QString& kind, const QVariant& partner,
                const QList<GoodsLine>& lines)
     {
-        exec(QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3, %4) VALUES (?, ?, ?, ?)")
-                 .arg(m_side.goodsTable, m_side.goodsDateColumn, m_side.goodsClassColumn, m_side.codeColumn),
-             {no, date, kind, partner});
+        execute(
+            m_c,
+            QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3, %4) VALUES (?, ?, ?, ?)")
+                .arg(m_side.goodsTable, m_side.goodsDateColumn, m_side.goodsClassColumn, m_side.codeColumn),
+            {no, date, kind, partner});
         int n = 0;
         for (const GoodsLine& l : lines)
-            exec(QStringLiteral("INSERT INTO %1 (伝票番号, 明細番号, 商品コード, 商品名, 商品分類コード, "
-                                "税区分コード, 単価, 税額, 数量) VALUES (?, ?, ?, ?, 'C1', '01', ?, ?, ?)")
-                     .arg(m_side.goodsLineTable),
-                 {no, ++n, l.item, l.name, QVariant::fromValue(l.price), QVariant::fromValue(l.tax),
-                  QVariant::fromValue(l.quantity)});
+            execute(m_c,
+                    QStringLiteral("INSERT INTO %1 (伝票番号, 明細番号, 商品コード, 商品名, 商品分類コード, "
+                                   "税区分コード, 単価, 税額, 数量) VALUES (?, ?, ?, ?, 'C1', '01', ?, ?, ?)")
+                        .arg(m_side.goodsLineTable),
+                    {no, ++n, l.item, l.name, QVariant::fromValue(l.price), QVariant::fromValue(l.tax),
+                     QVariant::fromValue(l.quantity)});
     }
 
     // A goods slip of one line at quantity 1 and no tax: its total is `amount`.
@@ -65,26 +69,20 @@ public:
     void money(int no, const QVariant& date, const QVariant& partner, const QList<Money>& amounts,
                const QString& lineClass = QStringLiteral("20"))
     {
-        exec(QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3) VALUES (?, ?, ?)")
-                 .arg(m_side.moneyTable, m_side.moneyDateColumn, m_side.codeColumn),
-             {no, date, partner});
+        execute(m_c,
+                QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3) VALUES (?, ?, ?)")
+                    .arg(m_side.moneyTable, m_side.moneyDateColumn, m_side.codeColumn),
+                {no, date, partner});
         int n = 0;
         for (const Money& amount : amounts)
-            exec(QStringLiteral(
-                     "INSERT INTO %1 (伝票番号, 明細番号, 区分コード, 金額, 摘要) VALUES (?, ?, ?, ?, ?)")
-                     .arg(m_side.moneyLineTable),
-                 {no, ++n, lineClass, QVariant::fromValue(amount), QStringLiteral("摘要")});
+            execute(m_c,
+                    QStringLiteral(
+                        "INSERT INTO %1 (伝票番号, 明細番号, 区分コード, 金額, 摘要) VALUES (?, ?, ?, ?, ?)")
+                        .arg(m_side.moneyLineTable),
+                    {no, ++n, lineClass, QVariant::fromValue(amount), QStringLiteral("摘要")});
     }
 
 private:
-    void exec(const QString& sql, const QVariantList& params)
-    {
-        Statement s(m_c, sql);
-        for (int i = 0; i < params.size(); ++i)
-            s.bind(i + 1, params[i]);
-        s.run();
-    }
-
     Connection& m_c;
     const BookSide& m_side;
 };

@@ -9,6 +9,7 @@
 #include "connection.h"
 #include "money.h"
 #include "statement.h"
+#include "testhelp.h"
 
 struct ItemLine {
     QVariant item;  // an invalid QVariant writes a line without an item code
@@ -23,15 +24,16 @@ public:
 
     void item(const QString& code, const QString& name = QStringLiteral("品物"))
     {
-        exec(QStringLiteral("INSERT INTO m_商品 (商品コード, 商品名) VALUES (?, ?)"), {code, name});
+        execute(m_c, QStringLiteral("INSERT INTO m_商品 (商品コード, 商品名) VALUES (?, ?)"), {code, name});
     }
     void customer(const QString& code, const QString& name)
     {
-        exec(QStringLiteral("INSERT INTO m_顧客 (顧客コード, 顧客名) VALUES (?, ?)"), {code, name});
+        execute(m_c, QStringLiteral("INSERT INTO m_顧客 (顧客コード, 顧客名) VALUES (?, ?)"), {code, name});
     }
     void supplier(const QString& code, const QString& name)
     {
-        exec(QStringLiteral("INSERT INTO m_仕入先 (仕入先コード, 仕入先名) VALUES (?, ?)"), {code, name});
+        execute(m_c, QStringLiteral("INSERT INTO m_仕入先 (仕入先コード, 仕入先名) VALUES (?, ?)"),
+                {code, name});
     }
 
     // `date` is a QDate or stored text such as "2024-03-31 23:59:59".
@@ -51,24 +53,19 @@ private:
               const QString& partnerColumn, const QString& lineTable, int no, const QVariant& date,
               const QList<ItemLine>& lines, const QVariant& partner)
     {
-        exec(QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3, %4) VALUES (?, ?, '10', ?)")
-                 .arg(table, dateColumn, classColumn, partnerColumn),
-             {no, date, partner});
+        execute(m_c,
+                QStringLiteral("INSERT INTO %1 (伝票番号, %2, %3, %4) VALUES (?, ?, '10', ?)")
+                    .arg(table, dateColumn, classColumn, partnerColumn),
+                {no, date, partner});
         int n = 0;
         for (const ItemLine& l : lines)
-            exec(QStringLiteral("INSERT INTO %1 (伝票番号, 明細番号, 商品コード, 商品名, 税区分コード, 単価, "
-                                "税額, 数量) VALUES (?, ?, ?, '品物', '01', ?, ?, ?)")
-                     .arg(lineTable),
-                 {no, ++n, l.item, QVariant::fromValue(l.price), QVariant::fromValue(l.tax),
-                  QVariant::fromValue(l.quantity)});
-    }
-
-    void exec(const QString& sql, const QVariantList& params)
-    {
-        Statement s(m_c, sql);
-        for (int i = 0; i < params.size(); ++i)
-            s.bind(i + 1, params[i]);
-        s.run();
+            execute(
+                m_c,
+                QStringLiteral("INSERT INTO %1 (伝票番号, 明細番号, 商品コード, 商品名, 税区分コード, 単価, "
+                               "税額, 数量) VALUES (?, ?, ?, '品物', '01', ?, ?, ?)")
+                    .arg(lineTable),
+                {no, ++n, l.item, QVariant::fromValue(l.price), QVariant::fromValue(l.tax),
+                 QVariant::fromValue(l.quantity)});
     }
 
     Connection& m_c;

@@ -9,6 +9,7 @@
 #include "connection.h"
 #include "money.h"
 #include "statement.h"
+#include "testhelp.h"
 
 struct SummaryLine {
     QVariant item;  // an invalid QVariant writes a line without an item code
@@ -32,42 +33,39 @@ public:
     void master(const QString& table, const QString& code, const QString& name)
     {
         const QString prefix = table.mid(2);
-        exec(QStringLiteral("INSERT INTO %1 (%2コード, %2名) VALUES (?, ?)").arg(table, prefix),
-             {code, name});
+        execute(m_c, QStringLiteral("INSERT INTO %1 (%2コード, %2名) VALUES (?, ?)").arg(table, prefix),
+                {code, name});
     }
 
     void slip(const SummarySlip& s)
     {
         const int no = ++m_no;
         if (s.sale)
-            exec(QStringLiteral(
-                     "INSERT INTO t_売上 (伝票番号, 売上年月日, 売上区分コード, 顧客コード, 担当者コード)"
-                     " VALUES (?, ?, '10', ?, ?)"),
-                 {no, s.date, s.partner, s.staff});
+            execute(m_c,
+                    QStringLiteral(
+                        "INSERT INTO t_売上 (伝票番号, 売上年月日, 売上区分コード, 顧客コード, 担当者コード)"
+                        " VALUES (?, ?, '10', ?, ?)"),
+                    {no, s.date, s.partner, s.staff});
         else
-            exec(QStringLiteral(
-                     "INSERT INTO t_仕入 (伝票番号, 仕入年月日, 仕入区分コード, 仕入先コード, 担当者コード)"
-                     " VALUES (?, ?, '10', ?, ?)"),
-                 {no, s.date, s.partner, s.staff});
+            execute(
+                m_c,
+                QStringLiteral(
+                    "INSERT INTO t_仕入 (伝票番号, 仕入年月日, 仕入区分コード, 仕入先コード, 担当者コード)"
+                    " VALUES (?, ?, '10', ?, ?)"),
+                {no, s.date, s.partner, s.staff});
         int n = 0;
         for (const SummaryLine& l : s.lines)
-            exec(QStringLiteral(
-                     "INSERT INTO %1 (伝票番号, 明細番号, 商品コード, 商品名, 税区分コード, 単価, 税額, 数量)"
-                     " VALUES (?, ?, ?, '品物', '01', ?, 0, ?)")
-                     .arg(s.sale ? QStringLiteral("t_売上明細") : QStringLiteral("t_仕入明細")),
-                 {no, ++n, l.item, QVariant::fromValue(Money::fromYen(l.yen)),
-                  QVariant::fromValue(Money::fromYen(l.pieces))});
+            execute(
+                m_c,
+                QStringLiteral(
+                    "INSERT INTO %1 (伝票番号, 明細番号, 商品コード, 商品名, 税区分コード, 単価, 税額, 数量)"
+                    " VALUES (?, ?, ?, '品物', '01', ?, 0, ?)")
+                    .arg(s.sale ? QStringLiteral("t_売上明細") : QStringLiteral("t_仕入明細")),
+                {no, ++n, l.item, QVariant::fromValue(Money::fromYen(l.yen)),
+                 QVariant::fromValue(Money::fromYen(l.pieces))});
     }
 
 private:
-    void exec(const QString& sql, const QVariantList& params)
-    {
-        Statement s(m_c, sql);
-        for (int i = 0; i < params.size(); ++i)
-            s.bind(i + 1, params[i]);
-        s.run();
-    }
-
     Connection& m_c;
     int m_no = 0;
 };

@@ -25,6 +25,15 @@ inline QVariant scalar(Connection& c, const QString& sql, const QVariantList& pa
     return st.step() ? st.value(0) : QVariant();
 }
 
+// Runs one statement with its values bound in order (a test's own rows).
+inline void execute(Connection& c, const QString& sql, const QVariantList& params = {})
+{
+    Statement st(c, sql);
+    for (int i = 0; i < params.size(); ++i)
+        st.bind(i + 1, params[i]);
+    st.run();
+}
+
 // The message of the error `f` throws; empty when it throws none.
 inline QString errorOf(const std::function<void()>& f)
 {
