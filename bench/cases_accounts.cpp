@@ -24,24 +24,6 @@
 
 namespace {
 
-QString columnText(sqlite3_stmt* stmt, int column)
-{
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                             sqlite3_column_bytes(stmt, column));
-}
-
-// Steps to the end, calling `row` for each row, and resets.
-template <typename F>
-void eachRow(sqlite3_stmt* stmt, F row)
-{
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        row();
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(stmt)));
-    sqlite3_reset(stmt);
-}
-
 // A weight per partner code, so that a sum put under the wrong partner changes
 // the checksum.
 std::uint64_t codeWeight(const QString& code)
@@ -224,9 +206,9 @@ void addLedgerCase(BenchSuite& suite, const BenchContext& ctx, const LedgerNames
                 eachRow(st, [&] {
                     const qint64 no = sqlite3_column_int64(st, 0);
                     if (!any || no != last) {
-                        const int kind = fixedKind                                   ? fixedKind
-                                         : columnText(st, 2) == QStringLiteral("10") ? 2
-                                                                                     : 1;
+                        const int kind = fixedKind                                      ? fixedKind
+                                         : columnQString(st, 2) == QStringLiteral("10") ? 2
+                                                                                        : 1;
                         slips.push_back(
                             {QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 1))), kind, no,
                              Money::fromRaw(sqlite3_column_int64(st, totalColumn))});
@@ -343,7 +325,7 @@ void addListCase(BenchSuite& suite, const BenchContext& ctx, const BalanceListNa
                 // A sum over no slip is NULL, which reads as 0.
                 auto amount = [&](int column) { return Money::fromRaw(sqlite3_column_int64(list, column)); };
                 const Money carried = amount(1) - amount(2);
-                sum += listRowSum(columnText(list, 0), carried, amount(3), amount(4), amount(5),
+                sum += listRowSum(columnQString(list, 0), carried, amount(3), amount(4), amount(5),
                                   carried + amount(3) - amount(5));
             });
             return std::int64_t(sum);

@@ -26,23 +26,6 @@
 
 namespace {
 
-std::string columnText(sqlite3_stmt* stmt, int column)
-{
-    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                       std::size_t(sqlite3_column_bytes(stmt, column)));
-}
-
-template <typename F>
-void eachRow(sqlite3_stmt* stmt, F row)
-{
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        row();
-    if (rc != SQLITE_DONE)
-        throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(stmt)));
-    sqlite3_reset(stmt);
-}
-
 // A weight per item code, so that a quantity put under the wrong item changes
 // the checksum.
 std::uint64_t codeWeight(const std::string& code)

@@ -57,12 +57,6 @@ std::int64_t tableSum(const Dataset& ds, const QString& codeColumn, SummaryBucke
     return std::int64_t(sum);
 }
 
-std::string columnText(sqlite3_stmt* stmt, int column)
-{
-    return std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                       std::size_t(sqlite3_column_bytes(stmt, column)));
-}
-
 // The three tables of the sales summary from two plain queries: the slips of
 // the period (customer, staff, bucket, total) and its lines (item, bucket,
 // tax-included total rounded as the views round it), spread in C++.

@@ -15,12 +15,6 @@
 
 namespace {
 
-QString columnText(sqlite3_stmt* stmt, int column)
-{
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                             sqlite3_column_bytes(stmt, column));
-}
-
 void finish(sqlite3_stmt* stmt, int rc)
 {
     if (rc != SQLITE_DONE)
@@ -106,15 +100,15 @@ void addReadSlip(BenchSuite& suite, const BenchContext& ctx)
             sqlite3_bind_int64(header, 1, no);
             int rc;
             while ((rc = sqlite3_step(header)) == SQLITE_ROW) {
-                sum += sqlite3_column_int64(header, 0) + columnText(header, 1).size() +
-                       columnText(header, 3).size();
+                sum += sqlite3_column_int64(header, 0) + columnQString(header, 1).size() +
+                       columnQString(header, 3).size();
             }
             finish(header, rc);
             sqlite3_bind_int64(lines, 1, no);
             while ((rc = sqlite3_step(lines)) == SQLITE_ROW)
                 sum += sqlite3_column_int64(lines, 0) + sqlite3_column_int64(lines, 6) +
                        sqlite3_column_int64(lines, 7) + sqlite3_column_int64(lines, 8) +
-                       columnText(lines, 2).size();
+                       columnQString(lines, 2).size();
             finish(lines, rc);
             return sum;
         },
@@ -176,7 +170,7 @@ void addCreditSalesPerCustomer(BenchSuite& suite, const BenchContext& ctx, bool 
             bindText(plain, 1, from.toString(Qt::ISODate));
             bindText(plain, 2, to.toString(Qt::ISODate));
             while ((rc = sqlite3_step(plain)) == SQLITE_ROW)
-                sum += sqlite3_column_int64(plain, 1) * codeWeight(columnText(plain, 0));
+                sum += sqlite3_column_int64(plain, 1) * codeWeight(columnQString(plain, 0));
             finish(plain, rc);
             return sum;
         },
