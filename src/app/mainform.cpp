@@ -72,7 +72,7 @@ TMainForm::TMainForm(const WindowRegistry& windows, QWidget* parent) : QMainWind
     createMenus();
     createStatusBar();
 
-    const QString filter = QStringLiteral("データベース (*.mdb);;すべてのファイル (*)");
+    const QString filter = QStringLiteral("データベース (*.mdb *.db *.bak);;すべてのファイル (*)");
     chooseBackupTarget = [filter](QWidget* owner, const QString& proposed) {
         return QFileDialog::getSaveFileName(owner, QStringLiteral("バックアップ"), proposed, filter);
     };
@@ -365,6 +365,8 @@ bool TMainForm::openBook()
     const QString path = BuildConnectionString();
     m_bookPanel->setText(QStringLiteral("帳簿: %1").arg(shownPath(path)));
     m_bookPanel->setToolTip(QDir::toNativeSeparators(path));
+    // Half-written copies of a backup or an upgrade killed earlier go first.
+    Book::removeLeftovers(path);
     Book::State state = Book::inspect(path, Book::Depth::Full);
     if (state.kind == Book::State::Older) {
         try {

@@ -38,6 +38,7 @@ struct State {
         Locked,      // another program holds the file locked
         ReadOnly,    // the file or its folder cannot be written
         Unreadable,  // the file cannot be opened at all
+        DiskFull,    // the disk has no room for what the engine must write to read it
     };
     Kind kind = Missing;
     int version = -1;  // the file's user_version, where it could be read
@@ -88,17 +89,26 @@ QString installedEmptyBook();
 // there is no empty book or the copy cannot be written.
 void createBook(const QString& path, const QString& emptyBook = installedEmptyBook());
 
-// The automatic backups of the book: `backup/<name>-YYYYMMDD.mdb` beside it,
-// oldest first.
+// The automatic backups of the book: `backup/<file name>.YYYYMMDD.bak` beside
+// it that the program wrote (it records their names), oldest first. A file of
+// the user's that looks like one, or another book's, is never listed.
 QStringList dailyBackups(const QString& bookPath);
 QString newestDailyBackup(const QString& bookPath);
-// Makes today's backup unless there is one and keeps the newest `keep`.
-// Returns the file written, empty when today's was already there.
+// Makes today's backup unless there is one and keeps the newest `keep` of those
+// the program wrote. Returns the file written, empty when today's was there.
 QString makeDailyBackup(const QString& bookPath, const QDate& today, int keep = 7);
 
-// Replaces the book by the book in `backupPath` after checking that it is one
-// (integrity check, version not newer than the program's) and copying the current
-// file aside. Returns the name of that copy. Nothing may have the book open.
+// Replaces the book (the file a symbolic link names, when the path is one) by
+// the book in `backupPath` after checking that it is one (integrity check,
+// version not newer than the program's) and copying the current file aside.
+// Holds the engine's exclusive lock on the book throughout: while any other
+// program, or another window of this one, has it open, it refuses and changes
+// nothing. Returns the name of the copy aside.
 QString restore(const QString& bookPath, const QString& backupPath);
+
+// Removes the half-written copies (`<file name>.….partial-<pid>`) that a
+// backup or an upgrade killed half-way left beside the book or among its
+// backups, of processes that no longer run. Returns what it removed.
+QStringList removeLeftovers(const QString& bookPath);
 
 }  // namespace Book

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "book.h"
 #include "dberror.h"
@@ -102,6 +104,11 @@ void Connection::openFile(const QString& path, bool setWal)
     }
     m_db = db;
     m_path = path;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0) {
+        m_device = st.st_dev;
+        m_inode = st.st_ino;
+    }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, DefaultBusyTimeoutMs);
     sqlite3_create_function(m_db, "read_text", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, readText,
@@ -180,12 +187,31 @@ void Connection::onTransactionEnd(std::function<void(bool)> hook)
         m_levels.back().push_back(std::move(hook));
 }
 
+bool Connection::stillTheFileOpened() const
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(m_path).constData(), &st) == 0 && st.st_dev == m_device &&
+           st.st_ino == m_inode;
+}
+
 void Connection::beginLevel()
 {
-    if (m_levels.empty())
+    if (m_levels.empty()) {
         exec(QStringLiteral("BEGIN IMMEDIATE"));
-    else
+        // A book replaced under an open window (restored by another program,
+        // moved away): what this connection writes would land in a file nobody
+        // opens again. Refused before anything is written, never reported saved.
+        if (!stillTheFileOpened()) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw DbError(QStringLiteral("帳簿 %1 は、この画面を開いた後で別のファイルに置き換えられました"
+                                         "（復元など）。この内容は保存されていません。画面を閉じて開き直して"
+                                         "ください。")
+                              .arg(m_path),
+                          SQLITE_READONLY);
+        }
+    } else
         exec(QStringLiteral("SAVEPOINT corvinta_%1").arg(m_levels.size()));
+    exec(QStringLiteral("SAVEPOINT corvinta_%1").arg(m_levels.size()));
     m_levels.emplace_back();
 }
 

@@ -71,8 +71,14 @@ private:
     void openFile(const QString& path, bool setWal);
     void finishHooks(std::vector<std::function<void(bool)>>& hooks, bool committed);
 
+    // The file the connection opened (device, inode): a save checks, under the
+    // write lock, that the path still names it.
+    bool stillTheFileOpened() const;
+
     sqlite3* m_db = nullptr;
     QString m_path;
+    unsigned long long m_device = 0;
+    unsigned long long m_inode = 0;
     std::vector<std::vector<std::function<void(bool)>>> m_levels;
 };
 

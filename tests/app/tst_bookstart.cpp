@@ -68,8 +68,7 @@ private slots:
         QFETCH(QString, bad);
         QFETCH(QString, says);
         TestDb db;
-        QDir(db.dir()).mkdir("backup");
-        QVERIFY(QFile::copy(db.path(), db.dir() + "/backup/BaseDB-20260101.mdb"));
+        QVERIFY(!Book::makeDailyBackup(db.path(), QDate(2026, 1, 1)).isEmpty());
         if (bad == "empty")
             QFile(db.path()).resize(0);
         else if (bad == "foreign")
@@ -87,7 +86,7 @@ private slots:
         QCOMPARE(driver.boxes.size(), 1);
         const QString text = driver.boxes[0].text;
         QCOMPARE(driver.boxes[0].icon, QMessageBox::Critical);
-        QVERIFY2(text.contains(db.path()) && text.contains(says) && text.contains("BaseDB-20260101.mdb"),
+        QVERIFY2(text.contains(db.path()) && text.contains(says) && text.contains("BaseDB.mdb.20260101.bak"),
                  qPrintable(text));
         QVERIFY(!form.action("ActionInputCustomer")->isEnabled());
         QVERIFY(form.mnuFileRestore->isEnabled());
@@ -115,9 +114,9 @@ private slots:
         QVERIFY(form.findChild<QLabel*>("BookPanel")->text().contains(QDir::toNativeSeparators(db.path())));
         QCOMPARE(Book::inspect(db.path()).kind, Book::State::Ok);
         QVERIFY(QFile::exists(db.path() + ".v0.bak"));
-        const QString daily = QDir(db.dir()).filePath("backup/BaseDB-" + today() + ".mdb");
+        const QString daily = QDir(db.dir()).filePath("backup/BaseDB.mdb." + today() + ".bak");
         QVERIFY(QFile::exists(daily));
-        QVERIFY2(form.statusText().contains("BaseDB-" + today()), qPrintable(form.statusText()));
+        QVERIFY2(form.statusText().contains("BaseDB.mdb." + today()), qPrintable(form.statusText()));
         QVERIFY(form.action("ActionInputCustomer")->isEnabled());
         Connection c(daily);  // the backup is of the upgraded book
     }

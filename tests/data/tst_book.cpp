@@ -453,13 +453,13 @@ void TestBook::dailyBackupKeepsSeven()
     }
     const QStringList kept = Book::dailyBackups(db.path());
     QCOMPARE(kept.size(), 7);
-    QCOMPARE(QFileInfo(kept.first()).fileName(), QStringLiteral("BaseDB-20260304.mdb"));
-    QCOMPARE(Book::newestDailyBackup(db.path()), QDir(db.dir()).filePath("backup/BaseDB-20260310.mdb"));
+    QCOMPARE(QFileInfo(kept.first()).fileName(), QStringLiteral("BaseDB.mdb.20260304.bak"));
+    QCOMPARE(Book::newestDailyBackup(db.path()), QDir(db.dir()).filePath("backup/BaseDB.mdb.20260310.bak"));
     QCOMPARE(Book::inspect(kept.last(), Book::Depth::Integrity).kind, Book::State::Ok);
     // The message about a bad book names the newest backup.
     QFile(db.path()).resize(0);
     const QString message = Book::problemMessage(db.path(), Book::inspect(db.path()));
-    QVERIFY2(message.contains("BaseDB-20260310.mdb"), qPrintable(message));
+    QVERIFY2(message.contains("BaseDB.mdb.20260310.bak"), qPrintable(message));
 }
 
 void TestBook::buildLaysTheFileOnlyWhereNoneIs()
