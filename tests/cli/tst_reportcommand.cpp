@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -476,7 +477,7 @@ void TestReportCommand::outputThatIsTheBookIsRefused()
     QVERIFY(QFileInfo::exists(db.path() + "-wal") && QFileInfo::exists(db.path() + "-shm"));
     QVERIFY(!daily.isEmpty());
 
-    const QString before = QDir::currentPath();
+    const auto back = qScopeGuard([before = QDir::currentPath()] { QDir::setCurrent(before); });
     QDir::setCurrent(folder);
     const QByteArray book = contents(db.path());
     const mode_t kind = kindOf(target);
@@ -492,7 +493,6 @@ void TestReportCommand::outputThatIsTheBookIsRefused()
             QCOMPARE(contents(target), held);
     }
     QVERIFY(!QFileInfo::exists(db.path() + "-journal"));
-    QDir::setCurrent(before);
 }
 
 void TestReportCommand::csvToStandardOutput()
@@ -500,13 +500,12 @@ void TestReportCommand::csvToStandardOutput()
     TestDb db;
     writeBook(db.path());
     QTemporaryDir dir;
-    const QString before = QDir::currentPath();
+    const auto back = qScopeGuard([before = QDir::currentPath()] { QDir::setCurrent(before); });
     QDir::setCurrent(dir.path());
     const QStringList args{"stock-list", "--from",     "2024-03-01", "--to",
                            "2024-03-31", "--database", db.path()};
     const Run file = run(args + QStringList{"--csv", "list.csv"});
     const Run piped = run(args + QStringList{"--csv", "-"});
-    QDir::setCurrent(before);
     QCOMPARE(file.status, 0);
     QCOMPARE(piped.status, 0);
     QVERIFY(contents(dir.filePath("list.csv")).count("\r\n") > 2);
