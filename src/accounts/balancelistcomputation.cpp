@@ -150,7 +150,7 @@ Period BalanceListComputation::build(const QDate& from, const QDate& to)
 
     const BalanceListNames& n = m_names;
     const QDate f = period.from;
-    const QDate next = period.dayAfterTo();
+    const QVariant next = period.endBound();
     ds.setParam(n.carriedCreditParam, f);
     ds.setParam(n.carriedMoneyParam, f);
     for (const QString& prefix : {n.creditParam, n.cashParam, n.moneyParam}) {

@@ -8,6 +8,7 @@
 #include "datasetmodel.h"
 #include "formats.h"
 #include "money.h"
+#include "period.h"
 
 namespace {
 
@@ -202,13 +203,13 @@ BillPeriod BillComputation::build(int year, int month, int closingDay)
         list.setParam(QStringLiteral("ReceivePrevSumDateTo"), p.start);
         list.setParam(QStringLiteral("ReceiveSumDateFrom"), p.start);
         list.setParam(QStringLiteral("SalesSumDateFrom"), p.start);
-        list.setParam(QStringLiteral("SalesSumDateTo"), p.end);
+        list.setParam(QStringLiteral("SalesSumDateTo"), Period::exclusiveEnd(p.end));
         list.setParam(QStringLiteral("ClosingDay"), closingDay);
         // A bill shows whole yen, halves to the even yen: an amount that shows
         // as ¥0 (up to half a yen) is no bill.
         list.setParam(QStringLiteral("BilledAbove"), QVariant::fromValue(Money::fromRaw(Money::Scale / 2)));
         m_lines->setParam(QStringLiteral("SalesSumDateFrom"), p.start);
-        m_lines->setParam(QStringLiteral("SalesSumDateTo"), p.end);
+        m_lines->setParam(QStringLiteral("SalesSumDateTo"), Period::exclusiveEnd(p.end));
         m_period = p;
         list.open();
         list.first();

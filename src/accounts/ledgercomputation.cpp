@@ -298,7 +298,7 @@ Period LedgerComputation::build(const QString& partnerCode, const QDate& from, c
     m_partnerCode = partnerCode;
 
     const QDate f = period.from;
-    const QDate next = period.dayAfterTo();
+    const QVariant next = period.endBound();
     const LedgerNames& n = m_names;
     ds.setParam(QStringLiteral("PartnerCode"), partnerCode);
     ds.setParam(QStringLiteral("DispDate"), f);

@@ -107,7 +107,7 @@ Period ItemLedgerComputation::build(const QString& itemCode, const QDate& from, 
     m_itemCode = itemCode;
 
     const QDate f = period.from;
-    const QDate next = period.dayAfterTo();
+    const QVariant next = period.endBound();
     ds.setParam(QStringLiteral("Code"), itemCode);
     ds.setParam(QStringLiteral("DispDate"), f);
     ds.setParam(QStringLiteral("BuyingSumDateTo"), f);

@@ -89,15 +89,21 @@ Period StockListComputation::build(const QDate& from, const QDate& to)
     m_periodToText = period.toText();
 
     const QDate f = period.from;
-    const QDate next = period.dayAfterTo();
+    const QDate next = period.to.addDays(1);
     const QDate fMonth(f.year(), f.month(), 1);
     const QDate nextMonth(next.year(), next.month(), 1);
     ds.setParam(QStringLiteral("From"), f);
-    ds.setParam(QStringLiteral("To"), next);
+    ds.setParam(QStringLiteral("To"), period.endBound());
     ds.setParam(QStringLiteral("FromMonthStart"), fMonth);
-    ds.setParam(QStringLiteral("ToMonthStart"), nextMonth);
     ds.setParam(QStringLiteral("FromMonth"), fMonth.toString(QStringLiteral("yyyy-MM")));
-    ds.setParam(QStringLiteral("ToMonth"), nextMonth.toString(QStringLiteral("yyyy-MM")));
+    if (period.endsAtLastDay()) {
+        // Every kept month counts, and no day is left after them.
+        ds.setParam(QStringLiteral("ToMonthStart"), period.endBound());
+        ds.setParam(QStringLiteral("ToMonth"), QStringLiteral("9999-13"));
+    } else {
+        ds.setParam(QStringLiteral("ToMonthStart"), nextMonth);
+        ds.setParam(QStringLiteral("ToMonth"), nextMonth.toString(QStringLiteral("yyyy-MM")));
+    }
     ds.open();
     // The query asks for no order; the list starts in item-code order until the
     // user sorts by a column title.

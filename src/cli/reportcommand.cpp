@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 #include <QTextStream>
 
@@ -16,6 +17,7 @@
 #include "balancelistrptform.h"
 #include "billissueform.h"
 #include "book.h"
+#include "bookfiles.h"
 #include "buyingdetaillistform.h"
 #include "connection.h"
 #include "csvwriter.h"
@@ -80,21 +82,22 @@ struct Inputs {
     int tab = 0;
 };
 
-// Where the document goes: the CSV of a grid's model or the PDF of a print.
+// Where the document goes: the CSV of a grid's model or the PDF of a print,
+// into a file or, for "-", to standard output.
 class Sink {
 public:
-    Sink(bool pdf, QString path) : m_pdf(pdf), m_path(std::move(path)) {}
+    Sink(bool pdf, QString path, QString book, QTextStream& out)
+        : m_pdf(pdf), m_path(std::move(path)), m_book(std::move(book)), m_out(out)
+    {
+    }
     bool pdf() const { return m_pdf; }
+    bool toOutput() const { return m_path == QStringLiteral("-"); }
 
     // `proposed`: the name "CSV出力" proposes, used when the path is a folder.
     void csv(const DatasetModel& model, const QString& proposed) const
     {
-        const QByteArray bytes = CsvWriter::fromModel(model);
-        try {
-            CsvWriter::save(target(proposed), bytes);
-        } catch (const std::runtime_error& e) {
-            refuse(Output, QString::fromUtf8(e.what()));
-        }
+        const QString path = target(proposed);
+        write(path, CsvWriter::fromModel(model));
     }
 
     // `rows`: the list the print walks; like the window's "印刷", nothing is
@@ -102,18 +105,50 @@ public:
     void print(const Report& report, const QString& proposed, const Dataset& rows) const;
 
 private:
+    // The file to write, refused before anything is written when it is one of
+    // the book's files or not a regular file.
     QString target(const QString& proposed) const
     {
-        if (!QFileInfo(m_path).isDir())
+        if (toOutput())
             return m_path;
-        QString name = proposed;
-        if (m_pdf)
-            name = QFileInfo(proposed).completeBaseName() + QStringLiteral(".pdf");
-        return QDir(m_path).filePath(name);
+        QString path = m_path;
+        if (QFileInfo(m_path).isDir()) {
+            QString name = proposed;
+            if (m_pdf)
+                name = QFileInfo(proposed).completeBaseName() + QStringLiteral(".pdf");
+            path = QDir(m_path).filePath(name);
+        }
+        if (const QString why = Book::outputRefusal(m_book, path); !why.isEmpty())
+            refuse(Output, why);
+        return path;
+    }
+
+    // Whole or not at all: a file is replaced only when the new one is complete.
+    void write(const QString& path, const QByteArray& bytes) const
+    {
+        if (path == QStringLiteral("-")) {
+            m_out.flush();
+            if (QIODevice* device = m_out.device()) {
+                if (device->write(bytes) != bytes.size())
+                    refuse(Output, QStringLiteral("標準出力に書き込めません: %1").arg(device->errorString()));
+            } else {
+                // The byte-order mark stays: the text is the file's.
+                QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+                m_out << (m_pdf ? QString::fromLatin1(bytes) : QString(utf8(bytes)));
+            }
+            return;
+        }
+        try {
+            CsvWriter::save(path, bytes);
+        } catch (const std::runtime_error& e) {
+            refuse(Output, QString::fromUtf8(e.what()));
+        }
     }
 
     bool m_pdf;
     QString m_path;
+    QString m_book;
+    QTextStream& m_out;
 };
 
 std::function<void(const ReportDocument&)>& printObserver()
@@ -148,12 +183,7 @@ void Sink::print(const Report& report, const QString& proposed, const Dataset& r
     QFile drawn(scratch.fileName());
     if (!drawn.open(QIODevice::ReadOnly))
         refuse(Output, QStringLiteral("一時ファイルを読めません: %1").arg(drawn.errorString()));
-    const QByteArray bytes = drawn.readAll();
-    try {
-        CsvWriter::save(path, bytes);
-    } catch (const std::runtime_error& e) {
-        refuse(Output, QString::fromUtf8(e.what()));
-    }
+    write(path, drawn.readAll());
 }
 
 struct Job {
@@ -450,13 +480,16 @@ QString optionList(const Document& d)
     return parts.join(QLatin1Char(' '));
 }
 
-// The book to read: checked before it is opened, never made or upgraded here.
+// The book to read: checked as the window checks it at start (a damaged book
+// is refused), never made or upgraded here. A book the user may only read is
+// read: nothing here writes.
 QString bookPath(const QString& chosen)
 {
     const QString path = chosen.isEmpty() ? Book::defaultBookPath() : QFileInfo(chosen).absoluteFilePath();
-    const Book::State state = Book::inspect(path);
+    const Book::State state = Book::inspect(path, Book::Depth::Full);
     switch (state.kind) {
         case Book::State::Ok:
+        case Book::State::ReadOnly:
             return path;
         case Book::State::Missing:
             refuse(Database, QStringLiteral("帳簿 %1 がありません。--database で帳簿を指定してください。")
@@ -601,11 +634,11 @@ int runChecked(const QStringList& args, QTextStream& out)
     const QString path = bookPath(db == command.values.end() ? QString() : db->second);
     ::Connection connection;
     try {
-        connection.open(path);
+        connection.openReadOnly(path);
     } catch (const DbError& e) {
         refuse(Database, e.message());
     }
-    const Sink sink(pdf, command.values.at(pdf ? QStringLiteral("pdf") : QStringLiteral("csv")));
+    const Sink sink(pdf, command.values.at(pdf ? QStringLiteral("pdf") : QStringLiteral("csv")), path, out);
     try {
         command.document->make(Job{connection, inputs, sink});
     } catch (const DbError& e) {
@@ -626,7 +659,9 @@ QString helpText()
         "使い方: corvinta-report 帳票 [入力] (--csv FILE | --pdf FILE) [--database PATH]\n\n"
         "帳簿の帳票を画面を開かずに CSV または PDF に出力します。CSV は画面の「CSV出力」と、\n"
         "PDF は画面の「印刷」と同じものです。FILE にフォルダを指定すると、画面が提案する\n"
-        "名前のファイルをそこに作ります。--database がなければ corvinta が開く帳簿を読みます。\n\n"
+        "名前のファイルをそこに作ります。FILE が - なら標準出力に書きます。帳簿やその\n"
+        "バックアップ、通常のファイルでないもの (デバイスなど) には書きません。\n"
+        "--database がなければ corvinta が開く帳簿を読みます。帳簿は読むだけです。\n\n"
         "帳票 (英字名か画面の名前) と入力:\n");
     for (const Document& d : documents()) {
         s << "  " << d.name.leftJustified(22) << d.title;
@@ -654,8 +689,9 @@ QString helpText()
         "  1  予期しないエラー\n"
         "  2  使い方の誤り (帳票・オプションが不明、値がない、--csv/--pdf が一つでない)\n"
         "  3  入力の誤り (日付・年・月・締日・タブが不正、コードが未登録、出力する行がない)\n"
-        "  4  帳簿の誤り (帳簿がない、帳簿ではない、古い版、開けない)\n"
-        "  5  出力ファイルに書き込めない (途中までのファイルは残りません)\n");
+        "  4  帳簿の誤り (帳簿がない、帳簿ではない、古い版、壊れている、開けない)\n"
+        "  5  出力ファイルに書き込めない、または出力先が帳簿やそのバックアップ、通常のファイル\n"
+        "     でない (途中までのファイルは残りません)\n");
     return text;
 }
 

@@ -13,6 +13,8 @@ struct ReportDocument;
 // PDF the window's print.
 //
 //     corvinta-report DOCUMENT [options] (--csv FILE | --pdf FILE) [--database PATH]
+//
+// FILE "-" is standard output. The book is only read.
 namespace ReportCommand {
 
 // The exit statuses, for scripts.
@@ -21,8 +23,8 @@ enum Status : int {
     Failed = 1,    // the book refused a query, or something unforeseen
     Usage = 2,     // unknown document or option, missing value, --csv/--pdf not exactly one
     Input = 3,     // a bad date, year, month, closing day or tab, an unknown code
-    Database = 4,  // no book at the path, not a book, a book that needs an upgrade
-    Output = 5,    // the file cannot be written (nothing is left of it)
+    Database = 4,  // no book at the path, not a book, a book that needs an upgrade, a damaged book
+    Output = 5,    // the file cannot be written (nothing is left of it), is the book's or is no regular file
 };
 
 // Runs the command on `args` (the arguments after the program's name): the

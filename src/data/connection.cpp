@@ -76,16 +76,37 @@ void Connection::open(const QString& path)
         throw DbError(Book::problemMessage(path, state), state.kind == Book::State::ReadOnly ? SQLITE_READONLY
                                                          : state.kind == Book::State::Locked ? SQLITE_BUSY
                                                                                              : 0);
-    openFile(path, true);
+    openFile(path, Mode::Book);
 }
 
 void Connection::openUnchecked(const QString& path)
 {
     close();
-    openFile(path, false);
+    openFile(path, Mode::AsItIs);
 }
 
-void Connection::openFile(const QString& path, bool setWal)
+void Connection::openReadOnly(const QString& path)
+{
+    close();
+    try {
+        openFile(path, Mode::ReadOnly);
+    } catch (const DbError& e) {
+        const QFileInfo info(path);
+        if (!info.exists() || (info.isWritable() && QFileInfo(info.absolutePath()).isWritable()))
+            throw;
+        // A WAL book is read through its -shm file, which a folder that cannot
+        // be written cannot take. Opening it immutable instead would read wrong
+        // pages while another program writes it.
+        throw DbError(
+            QStringLiteral("データベース %1 を読めません。フォルダに書き込めないため、作業用のファイル"
+                           " (%2-shm) を作れません。フォルダに書き込めるようにするか、書き込める場所に"
+                           "複写してから使ってください。\n(%3)")
+                .arg(path, info.fileName(), e.message()),
+            e.extendedCode());
+    }
+}
+
+void Connection::openFile(const QString& path, Mode mode)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -96,7 +117,8 @@ void Connection::openFile(const QString& path, bool setWal)
     sqlite3* db = nullptr;
     // READWRITE without CREATE: a file that vanished since the check above is an
     // error, never a new empty database.
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
         sqlite3_close(db);
@@ -117,13 +139,17 @@ void Connection::openFile(const QString& path, bool setWal)
         // The probe reads the schema, so a file that is not a database fails here
         // rather than at the window's first query.
         exec(QStringLiteral("SELECT count(*) FROM sqlite_schema"));
+        if (mode == Mode::ReadOnly) {
+            exec(QStringLiteral("PRAGMA query_only=ON"));
+            return;
+        }
         if (sqlite3_db_readonly(m_db, "main") == 1)
             throw DbError(
                 QStringLiteral(
                     "データベースファイルに書き込めません (%1): attempt to write a readonly database")
                     .arg(path),
                 SQLITE_READONLY);
-        if (setWal)
+        if (mode == Mode::Book)
             exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         exec(QStringLiteral("PRAGMA foreign_keys=ON"));

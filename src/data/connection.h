@@ -42,6 +42,13 @@ public:
     // alone: the upgrade of an older book, which must not touch a file it then
     // fails to upgrade.
     void openUnchecked(const QString& path);
+    // Opens a book only to read it, where nothing is written (documents made
+    // from the command line): read-only to the engine and query_only, its
+    // journal mode left as it is, so a book the user may only read can be
+    // read. The caller has checked the book (Book::inspect). A WAL book in a
+    // folder that cannot be written may not be readable (the engine cannot
+    // make its -shm): refused with the read-only book's message.
+    void openReadOnly(const QString& path);
     // Rolls back an open transaction and closes the file. Safe to call twice.
     void close();
     bool isOpen() const { return m_db != nullptr; }
@@ -68,7 +75,8 @@ private:
     void beginLevel();
     void commitLevel();
     void rollbackLevel();
-    void openFile(const QString& path, bool setWal);
+    enum class Mode { Book, AsItIs, ReadOnly };
+    void openFile(const QString& path, Mode mode);
     void finishHooks(std::vector<std::function<void(bool)>>& hooks, bool committed);
 
     // The file the connection opened (device, inode): a save checks, under the

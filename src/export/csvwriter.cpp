@@ -24,21 +24,54 @@ Money roundedHalfAway(Money value, std::int64_t step)
     return Money::fromRaw(units * step);
 }
 
-bool startsLikeFormula(const QString& text)
+// A spreadsheet runs a cell as a formula when it starts with one of these,
+// also in their full-width forms, which some convert as they read.
+bool formulaStart(QChar ch)
 {
-    if (text.isEmpty())
-        return false;
-    switch (text.front().unicode()) {
+    switch (ch.unicode()) {
         case u'=':
         case u'+':
         case u'-':
         case u'@':
-        case u'\t':
-        case u'\r':
+        case u'\uFF1D':  // ＝
+        case u'\uFF0B':  // ＋
+        case u'\uFF0D':  // －
+        case u'\uFF20':  // ＠
             return true;
         default:
             return false;
     }
+}
+
+bool startsLikeFormula(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    if (text.front() == u'\t' || text.front() == u'\r')
+        return true;
+    // Spaces and invisible characters (zero-width space and joiners, the
+    // byte-order mark) before the sign hide it from the eye, not from the
+    // spreadsheet.
+    for (const QChar ch : text) {
+        if (ch.isSpace() || ch.category() == QChar::Other_Format)
+            continue;
+        return formulaStart(ch);
+    }
+    return false;
+}
+
+// Exactly an integer: an optional minus and ASCII digits, nothing around them.
+bool isPlainInteger(const QString& text)
+{
+    const qsizetype start = text.startsWith(u'-') ? 1 : 0;
+    if (text.size() <= start || text.size() > start + 19)
+        return false;
+    for (qsizetype i = start; i < text.size(); ++i)
+        if (text[i] < u'0' || text[i] > u'9')
+            return false;
+    bool ok = false;
+    text.toLongLong(&ok);
+    return ok;
 }
 
 }  // namespace
@@ -108,10 +141,8 @@ CsvCell CsvWriter::cell(const Field& value, DisplayFormat format)
             return {value.asText(), false};
         }
         case DisplayFormat::Integer: {
-            bool ok = false;
             const QString text = value.asText();
-            text.toLongLong(&ok);
-            return {text, ok};
+            return {text, isPlainInteger(text)};
         }
         case DisplayFormat::Text:
             break;

@@ -22,8 +22,10 @@ struct CsvCell {
 // RFC 4180 has it (only where needed: a comma, a quote, a line break). Amounts
 // and quantities are plain numbers ("-1234.5", the decimals the shown value has),
 // dates "yyyy/mm/dd". A text a spreadsheet would take for a formula (starting
-// with =, +, -, @, a tab or a carriage return) gets a leading apostrophe inside a
-// quoted field, so it stays text; a negative number stays a number.
+// with =, +, -, @ or their full-width forms, also behind spaces or invisible
+// characters, or with a tab or a carriage return) gets a leading apostrophe
+// inside a quoted field, so it stays text; a negative number stays a number.
+// An integer column's value is written bare only when it is exactly an integer.
 //
 // No widgets: a window and a command line make the same bytes from the same model.
 class CsvWriter {

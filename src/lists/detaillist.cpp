@@ -159,7 +159,7 @@ void DetailList::build(const Period& period)
     for (int branch = 1; branch <= branchesOf(m_arrangement); ++branch) {
         const QString suffix = branch == 1 ? QString() : QString::number(branch);
         ds.setParam(stem + QStringLiteral("DateFrom") + suffix, period.from);
-        ds.setParam(stem + QStringLiteral("DateTo") + suffix, period.dayAfterTo());
+        ds.setParam(stem + QStringLiteral("DateTo") + suffix, period.endBound());
     }
     ds.open();
 }

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "bookfiles.h"
+#include "connection.h"
 #include "report.h"
 #include "reportpainter.h"
 
@@ -31,13 +33,20 @@ void savePdf(QWidget* parent, const ReportDocument& document)
     if (path.isEmpty())
         return;
     try {
-        writePdf(document, path);
+        savePreviewPdf(document, path);
     } catch (const std::exception& e) {
         QMessageBox::critical(parent, QStringLiteral("エラー"), QString::fromUtf8(e.what()));
     }
 }
 
 }  // namespace
+
+void savePreviewPdf(const ReportDocument& document, const QString& path)
+{
+    if (const QString why = Book::outputRefusal(BuildConnectionString(), path); !why.isEmpty())
+        throw ReportError(why);
+    writePdf(document, path);
+}
 
 int previewReport(QWidget* owner, const Report& report)
 {

@@ -105,7 +105,7 @@ void spreadRows(Connection& connection, const QString& sql, const QString& prefi
     std::unordered_map<std::string, std::size_t> byCode;
     Statement st(connection, sql);
     st.bind(prefix + QStringLiteral("DateFrom"), period.from);
-    st.bind(prefix + QStringLiteral("DateTo"), period.dayAfterTo());
+    st.bind(prefix + QStringLiteral("DateTo"), period.endBound());
     while (st.step()) {
         const std::string code(st.utf8Text(0).value_or(std::string_view{}));
         auto [at, fresh] = byCode.try_emplace(code, rows.size());

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
+#include "bookfiles.h"
+#include "connection.h"
 #include "csvwriter.h"
 #include "datasetmodel.h"
 #include "dbgrid.h"
@@ -109,6 +111,8 @@ void CsvExportAction::exportNow()
     const QString path = m_chooser(m_window, QDir(folder).filePath(m_fileName()));
     if (path.isEmpty())
         return;
+    if (const QString why = Book::outputRefusal(BuildConnectionString(), path); !why.isEmpty())
+        throw std::runtime_error(why.toStdString());
     CsvWriter::save(path, bytes);
     lastFolder() = QFileInfo(path).absolutePath();
 }

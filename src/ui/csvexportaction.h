@@ -46,7 +46,9 @@ public:
     // Enabled while the model shows at least one row.
     void refresh();
     // Asks for the file and writes it; a failure is thrown with a message
-    // naming the file, and no part of the file is left.
+    // naming the file, and no part of the file is left. A file of the book
+    // and anything that is not a regular file are refused before writing
+    // (Book::outputRefusal).
     void exportNow();
 
 private:

@@ -137,6 +137,22 @@ void TestCsvExport::exportsWhatTheListShows()
     QCOMPARE(driver.boxes[0].icon, QMessageBox::Critical);
     QVERIFY2(driver.boxes[0].text.contains(target), qPrintable(driver.boxes[0].text));
     QVERIFY(!QFile::exists(target));
+
+    // The book itself: refused before anything is written.
+    const auto bytesOf = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray book = bytesOf(db.path());
+    target = db.path();
+    ModalDriver refused;
+    refused.answer(QMessageBox::Ok);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(refused.finished());
+    QCOMPARE(refused.boxes.size(), 1);
+    QVERIFY2(refused.boxes[0].text.contains(QStringLiteral("出力先が帳簿そのものです")),
+             qPrintable(refused.boxes[0].text));
+    QCOMPARE(bytesOf(db.path()), book);
 }
 
 QTEST_MAIN(TestCsvExport)

@@ -6,16 +6,23 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
 #include "accountsreceivablelistform.h"
 #include "billissueform.h"
+#include "book.h"
 #include "books.h"
 #include "connection.h"
 #include "csvexportaction.h"
@@ -184,6 +191,64 @@ Shown show(Kind kind, ReportDocument& printed)
     return s;
 }
 
+// The kind of file at a path, links not followed; 0 when there is none.
+mode_t kindOf(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// Files and folders made read-only for the test. root writes whatever the
+// mode says; what is marked immutable it cannot write either.
+class ReadOnly {
+public:
+    ~ReadOnly()
+    {
+        for (auto it = m_marked.rbegin(); it != m_marked.rend(); ++it)
+            std::system(("chattr -i '" + QFile::encodeName(*it) + "'").constData());
+        for (const QString& path : m_chmodded)
+            QFile::setPermissions(path,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    // False when the user can still write it.
+    bool make(const QString& path, QFileDevice::Permissions permissions)
+    {
+        QFile::setPermissions(path, permissions);
+        m_chmodded << path;
+        const QByteArray name = QFile::encodeName(path);
+        if (::access(name.constData(), W_OK) != 0)
+            return true;
+        if (std::system(("chattr +i '" + name + "' 2>/dev/null").constData()) != 0)
+            return false;
+        m_marked << path;
+        return true;
+    }
+
+private:
+    QStringList m_chmodded, m_marked;
+};
+
+// Garbage over the pages of the sales slips and their lines: the book opens,
+// its quick check fails.
+void damage(const QString& path)
+{
+    qint64 pageSize = 0;
+    QList<qint64> roots;
+    {
+        Connection c(path);
+        pageSize = scalar(c, "PRAGMA page_size").toLongLong();
+        Statement st(c, "SELECT rootpage FROM sqlite_schema WHERE name IN ('t_売上', 't_売上明細')");
+        while (st.step())
+            roots << st.value(0).toLongLong();
+    }
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    for (const qint64 root : roots) {
+        f.seek((root - 1) * pageSize);
+        f.write(QByteArray(pageSize, '\xab'));
+    }
+}
+
 }  // namespace
 
 class TestReportCommand : public QObject {
@@ -194,6 +259,15 @@ private slots:
     void sameAsTheWindow();
     void refusals_data();
     void refusals();
+    void outputThatIsTheBookIsRefused_data();
+    void outputThatIsTheBookIsRefused();
+    void csvToStandardOutput();
+    void damagedBookIsRefused_data();
+    void damagedBookIsRefused();
+    void readOnlyBookIsRead_data();
+    void readOnlyBookIsRead();
+    void periodToTheLastDay_data();
+    void periodToTheLastDay();
     void theProgram();
 };
 
@@ -344,6 +418,218 @@ void TestReportCommand::refusals()
     QVERIFY(!QFile::exists(dir.filePath("none.mdb")));
     QVERIFY(!QDir(dir.filePath("gone")).exists());
     QCOMPARE(contents(dir.filePath("old.mdb")), oldBook);
+}
+
+void TestReportCommand::outputThatIsTheBookIsRefused_data()
+{
+    // {book} the book, {folder} its folder, {other} a folder of the test's own
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("says");
+    const QString book = "出力先が帳簿そのものです";
+    QTest::newRow("the book") << "{book}" << book;
+    QTest::newRow("./ the book") << "./BaseDB.mdb" << book;
+    QTest::newRow("through its folder's parent") << "{folder}/../{name}/BaseDB.mdb" << book;
+    QTest::newRow("a link to it") << "{other}/link.mdb" << book;
+    QTest::newRow("a link to its folder") << "{other}/folder/BaseDB.mdb" << book;
+    QTest::newRow("a hard link") << "{other}/hard.mdb" << book;
+    QTest::newRow("-wal") << "{book}-wal" << book;
+    QTest::newRow("-shm") << "{book}-shm" << book;
+    QTest::newRow("-journal, not there yet") << "{book}-journal" << book;
+    QTest::newRow("a link to -journal") << "{other}/journal.csv" << book;
+    QTest::newRow("a daily backup") << "{daily}" << book;
+    QTest::newRow("the copy before an upgrade") << "{book}.v1.bak" << book;
+    QTest::newRow("the copy kept at a restore") << "{book}.before-restore-20240301-120000.bak" << book;
+    QTest::newRow("a pipe") << "{other}/fifo"
+                            << "{other}/fifoは通常のファイルではありません";
+    QTest::newRow("a device") << "{other}/full"
+                              << "{other}/fullは通常のファイルではありません";
+}
+
+void TestReportCommand::outputThatIsTheBookIsRefused()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, says);
+    TestDb db;
+    writeBook(db.path());
+    QTemporaryDir other;
+    const QString folder = QFileInfo(db.path()).absolutePath();
+    // A connection holds the book: its -wal and -shm are there.
+    Connection holder(db.path());
+    scalar(holder, "SELECT count(*) FROM m_顧客");
+    const QString daily = Book::makeDailyBackup(db.path(), QDate::currentDate());
+    QVERIFY(QFile::copy(db.path(), db.path() + ".v1.bak"));
+    QVERIFY(QFile::copy(db.path(), db.path() + ".before-restore-20240301-120000.bak"));
+    QVERIFY(QFile::link(db.path(), other.filePath("link.mdb")));
+    QVERIFY(QFile::link(folder, other.filePath("folder")));
+    QVERIFY(QFile::link(db.path() + "-journal", other.filePath("journal.csv")));
+    QCOMPARE(::link(QFile::encodeName(db.path()).constData(), QFile::encodeName(other.filePath("hard.mdb"))),
+             0);
+    QCOMPARE(::mkfifo(QFile::encodeName(other.filePath("fifo")).constData(), 0644), 0);
+    if (target.endsWith("/full") &&
+        ::mknod(QFile::encodeName(other.filePath("full")).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        QSKIP("no device node can be made here");
+    for (QString* text : {&target, &says})
+        text->replace("{book}", db.path())
+            .replace("{folder}", folder)
+            .replace("{name}", QFileInfo(folder).fileName())
+            .replace("{other}", other.path())
+            .replace("{daily}", daily);
+    QVERIFY(QFileInfo::exists(db.path() + "-wal") && QFileInfo::exists(db.path() + "-shm"));
+    QVERIFY(!daily.isEmpty());
+
+    const auto back = qScopeGuard([before = QDir::currentPath()] { QDir::setCurrent(before); });
+    QDir::setCurrent(folder);
+    const QByteArray book = contents(db.path());
+    const mode_t kind = kindOf(target);
+    const QByteArray held = kind == S_IFREG ? contents(target) : QByteArray();
+    for (const char* format : {"--csv", "--pdf"}) {
+        const Run r = run({"stock-list", "--from", "2024-03-01", "--to", "2024-03-31", "--database",
+                           db.path(), QLatin1String(format), target});
+        QCOMPARE(r.status, int(ReportCommand::Output));
+        QVERIFY2(r.err.contains(says), qPrintable(r.err));
+        QCOMPARE(contents(db.path()), book);
+        QCOMPARE(kindOf(target), kind);
+        if (kind == S_IFREG)
+            QCOMPARE(contents(target), held);
+    }
+    QVERIFY(!QFileInfo::exists(db.path() + "-journal"));
+}
+
+void TestReportCommand::csvToStandardOutput()
+{
+    TestDb db;
+    writeBook(db.path());
+    QTemporaryDir dir;
+    const auto back = qScopeGuard([before = QDir::currentPath()] { QDir::setCurrent(before); });
+    QDir::setCurrent(dir.path());
+    const QStringList args{"stock-list", "--from",     "2024-03-01", "--to",
+                           "2024-03-31", "--database", db.path()};
+    const Run file = run(args + QStringList{"--csv", "list.csv"});
+    const Run piped = run(args + QStringList{"--csv", "-"});
+    QCOMPARE(file.status, 0);
+    QCOMPARE(piped.status, 0);
+    QVERIFY(contents(dir.filePath("list.csv")).count("\r\n") > 2);
+    QCOMPARE(piped.out.toUtf8(), contents(dir.filePath("list.csv")));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.csv"});
+}
+
+void TestReportCommand::damagedBookIsRefused_data()
+{
+    QTest::addColumn<QStringList>("args");
+    const QStringList period{"--from", "2024-03-01", "--to", "2024-03-31"};
+    QTest::newRow("stock list") << QStringList{"stock-list"} + period;
+    QTest::newRow("ledger") << QStringList{"customer-ledger", "--code", "A1"} + period;
+    QTest::newRow("purchase detail list") << QStringList{"buying-detail"} + period;
+}
+
+void TestReportCommand::damagedBookIsRefused()
+{
+    QFETCH(QStringList, args);
+    TestDb db;
+    writeBook(db.path());
+    damage(db.path());
+    QCOMPARE(int(Book::inspect(db.path(), Book::Depth::Full).kind), int(Book::State::Damaged));
+    QTemporaryDir dir;
+    const QByteArray book = contents(db.path());
+    const Run r = run(args + QStringList{"--database", db.path(), "--csv", dir.filePath("x.csv")});
+    QCOMPARE(r.status, int(ReportCommand::Database));
+    QVERIFY2(r.err.contains("壊れています") && r.err.contains(db.path()), qPrintable(r.err));
+    QVERIFY(!QFileInfo::exists(dir.filePath("x.csv")));
+    QCOMPARE(contents(db.path()), book);
+}
+
+void TestReportCommand::readOnlyBookIsRead_data()
+{
+    QTest::addColumn<bool>("folderToo");
+    QTest::addColumn<bool>("wal");  // the book as the program leaves it; else a rollback journal
+    QTest::addColumn<int>("status");
+    QTest::newRow("read-only book") << false << true << 0;
+    QTest::newRow("read-only book in a read-only folder") << true << false << 0;
+    // Its -shm cannot be made: the engine cannot read it.
+    QTest::newRow("WAL book in a read-only folder") << true << true << int(ReportCommand::Database);
+}
+
+void TestReportCommand::readOnlyBookIsRead()
+{
+    QFETCH(bool, folderToo);
+    QFETCH(bool, wal);
+    QFETCH(int, status);
+    TestDb db;
+    writeBook(db.path());
+    QTemporaryDir dir;
+    const QStringList args{"stock-list", "--from",     "2024-03-01", "--to",
+                           "2024-03-31", "--database", db.path(),    "--csv"};
+    QCOMPARE(run(args + QStringList{dir.filePath("writable.csv")}).status, 0);
+    {
+        // The last connection to close takes the -wal and -shm away.
+        Connection c;
+        c.openUnchecked(db.path());
+        if (!wal)
+            c.exec("PRAGMA journal_mode=DELETE");
+    }
+    QVERIFY(!QFileInfo::exists(db.path() + "-shm"));
+    const QByteArray book = contents(db.path());
+
+    ReadOnly readOnly;
+    if (!readOnly.make(db.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther) ||
+        (folderToo && !readOnly.make(db.dir(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                   QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                                   QFileDevice::ReadOther | QFileDevice::ExeOther)))
+        QSKIP("no way to make a file read-only for this user here");
+    QCOMPARE(int(Book::inspect(db.path(), Book::Depth::Full).kind), int(Book::State::ReadOnly));
+    const Run r = run(args + QStringList{dir.filePath("read-only.csv")});
+    QVERIFY2(r.status == status, qPrintable(r.err));
+    if (status == 0)
+        QCOMPARE(contents(dir.filePath("read-only.csv")), contents(dir.filePath("writable.csv")));
+    else
+        QVERIFY2(r.err.contains(db.path()), qPrintable(r.err));
+    QCOMPARE(contents(db.path()), book);
+}
+
+void TestReportCommand::periodToTheLastDay_data()
+{
+    // The same document to the last day a book holds and to the day before;
+    // a slip of that last day tells them apart.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("toLast");
+    QTest::addColumn<QStringList>("toBefore");
+    const QStringList last{"--from", "2024-03-01", "--to", "9999-12-31"};
+    const QStringList before{"--from", "2024-03-01", "--to", "9999-12-30"};
+    QTest::newRow("ledger") << QStringList{"customer-ledger", "--code", "A1"} << last << before;
+    QTest::newRow("balance list") << QStringList{"receivable-list"} << last << before;
+    QTest::newRow("stock list") << QStringList{"stock-list"} << last << before;
+    QTest::newRow("item ledger") << QStringList{"item-ledger", "--code", "I1"} << last << before;
+    QTest::newRow("sales detail list") << QStringList{"sales-detail", "--tab", "by-item"} << last << before;
+    QTest::newRow("purchase detail list") << QStringList{"buying-detail"} << last << before;
+    QTest::newRow("bills") << QStringList{"bills", "--year", "9999"} << QStringList{"--month", "12"}
+                           << QStringList{"--month", "11"};
+}
+
+void TestReportCommand::periodToTheLastDay()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, toLast);
+    QFETCH(QStringList, toBefore);
+    TestDb db;
+    writeBook(db.path());
+    {
+        Connection c(db.path());
+        Books(c, kCustomerSide)
+            .goods(5, QDate(9999, 12, 31), Books::Credit, "A1",
+                   {GoodsLine{yen(100), yen(10), Money::fromYen(3)}});
+        Books suppliers(c, kSupplierSide);
+        suppliers.partner("S1");
+        suppliers.goods(1, QDate(9999, 12, 31), Books::Credit, "S1",
+                        {GoodsLine{yen(50), yen(5), Money::fromYen(9)}});
+    }
+    QTemporaryDir dir;
+    args << "--database" << db.path();
+    const Run atLast = run(args + toLast + QStringList{"--csv", dir.filePath("last.csv")});
+    QVERIFY2(atLast.status == 0, qPrintable(atLast.err));
+    const Run atBefore = run(args + toBefore + QStringList{"--csv", dir.filePath("before.csv")});
+    QVERIFY2(atBefore.status == 0, qPrintable(atBefore.err));
+    QVERIFY(contents(dir.filePath("last.csv")).count("\r\n") >= 2);
+    QVERIFY(contents(dir.filePath("last.csv")) != contents(dir.filePath("before.csv")));
 }
 
 void TestReportCommand::theProgram()

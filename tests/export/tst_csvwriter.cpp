@@ -63,6 +63,14 @@ void TestCsvWriter::cellOfEachFormat_data()
     QTest::newRow("integer") << QVariant(qint64(-42)) << f(DisplayFormat::Integer) << "-42" << true;
     QTest::newRow("integer column with text")
         << QVariant("-A1") << f(DisplayFormat::Integer) << "-A1" << false;
+    QTest::newRow("integer with a carriage return")
+        << QVariant("12\r") << f(DisplayFormat::Integer) << "12\r" << false;
+    QTest::newRow("integer behind a space") << QVariant(" 12") << f(DisplayFormat::Integer) << " 12" << false;
+    QTest::newRow("integer with a plus") << QVariant("+12") << f(DisplayFormat::Integer) << "+12" << false;
+    QTest::newRow("integer in full-width digits")
+        << QVariant("１２") << f(DisplayFormat::Integer) << "１２" << false;
+    QTest::newRow("integer stored as text")
+        << QVariant("0042") << f(DisplayFormat::Integer) << "0042" << true;
     QTest::newRow("text") << QVariant("株式会社 山田") << f(DisplayFormat::Text) << "株式会社 山田" << false;
     QTest::newRow("text that looks numeric stays text")
         << QVariant("-5") << f(DisplayFormat::Text) << "-5" << false;
@@ -98,6 +106,19 @@ void TestCsvWriter::encodeField_data()
     QTest::newRow("carriage return") << "\rx" << false << "\"'\rx\"";
     QTest::newRow("formula with quote") << "=\"a\"" << false << "\"'=\"\"a\"\"\"";
     QTest::newRow("equals inside") << "a=b" << false << "a=b";
+    QTest::newRow("equals behind a space") << " =1+1" << false << "\"' =1+1\"";
+    QTest::newRow("at behind spaces and a line feed") << "  \n@x" << false << "\"'  \n@x\"";
+    QTest::newRow("minus behind an ideographic space") << "\u3000-1" << false << "\"'\u3000-1\"";
+    QTest::newRow("full-width equals") << "＝1+1" << false << "\"'＝1+1\"";
+    QTest::newRow("full-width plus") << "＋81" << false << "\"'＋81\"";
+    QTest::newRow("full-width minus") << "－5" << false << "\"'－5\"";
+    QTest::newRow("full-width at") << "＠x" << false << "\"'＠x\"";
+    QTest::newRow("behind a zero-width space") << "\u200B=1" << false << "\"'\u200B=1\"";
+    QTest::newRow("behind a byte-order mark")
+        << QStringView(u"\uFEFF+1").toString() << false << QStringView(u"\"'\uFEFF+1\"").toString();
+    QTest::newRow("behind a word joiner and a space") << "\u2060 @1" << false << "\"'\u2060 @1\"";
+    QTest::newRow("spaces before text") << "  山田" << false << "  山田";
+    QTest::newRow("full-width sign inside") << "a＝b" << false << "a＝b";
     QTest::newRow("negative number") << "-1234.5" << true << "-1234.5";
 }
 

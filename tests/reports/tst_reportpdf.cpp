@@ -8,8 +8,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include "accountspayablelistrptform.h"
 #include "accountsreceivablelistrptform.h"
+#include "connection.h"
 #include "ledgercustomerrptform.h"
 #include "ledgersupplierrptform.h"
 #include "pdftext.h"
@@ -32,6 +35,7 @@ private slots:
     void twentyPageLedgerRendersQuickly();
     void largeAmountsReadAsPrinted();
     void unwritableFileIsAnError();
+    void previewSaveRefusesTheBook();
     void previewShowsEveryPageAndIsReleased();
 
 private:
@@ -305,6 +309,34 @@ void TestReportPdf::unwritableFileIsAnError()
     auto list = m_fx->list(false, {});
     TAccountsReceivableListRptForm rpt(*list);
     QVERIFY_THROWS_EXCEPTION(ReportError, writePdf(rpt.paginate(), m_dir->filePath("missing/dir/x.pdf")));
+}
+
+void TestReportPdf::previewSaveRefusesTheBook()
+{
+    auto list = m_fx->list(false, {});
+    TAccountsReceivableListRptForm rpt(*list);
+    const ReportDocument document = rpt.paginate();
+    const QString book = BuildConnectionString();
+    QFile file(book);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    const QString fifo = m_dir->filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    for (const QString& path : {book, fifo}) {
+        QString refused;
+        try {
+            savePreviewPdf(document, path);
+        } catch (const ReportError& e) {
+            refused = e.message();
+        }
+        QVERIFY2(refused.contains(path == book ? QStringLiteral("出力先が帳簿そのものです")
+                                               : QStringLiteral("通常のファイルではありません")),
+                 qPrintable(refused));
+    }
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 void TestReportPdf::previewShowsEveryPageAndIsReleased()
