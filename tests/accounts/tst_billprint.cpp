@@ -284,7 +284,12 @@ void TestBillPrint::everyPageNamesItsBill()
 {
     // A loose page is placed by the line in its top margin: the customer, the
     // billing date and the page among that bill's pages.
-    Printed p({"K1", "LONG", "K3"}, 40);
+    Addresses addresses;
+    addresses.company =
+        QStringLiteral("東京都千代田区丸の内二丁目7番3号 東京ビルディング二十一階 本社商事株式会社 経理部");
+    addresses.customer =
+        QStringLiteral("北海道札幌市中央区北一条西二丁目1番地 札幌時計台ビル十階 青木商店本店営業部");
+    Printed p({"K1", "LONG", "K3"}, 40, addresses);
     const ReportDocument doc = p.report->paginate();
     QCOMPARE(doc.pages.size(), size_t(4));
     const QStringList customers{"顧客K1", "顧客K3", "顧客LONG", "顧客LONG"};
