@@ -66,7 +66,7 @@ ReportLayout BalanceListRptForm::buildLayout(const Names& names)
         summary.add(ReportItem::namedText(
             totalName(column.field),
             {column.left, TabularLayout::DataTop, column.width, TabularLayout::TextHeight}, R,
-            ReportFont::bolded()));
+            ReportFont::bolded(), {}, column.format));
     }
     layout.bands.push_back(std::move(header));
     layout.bands.push_back(std::move(detail));

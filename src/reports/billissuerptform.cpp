@@ -62,7 +62,7 @@ void addHeading(ReportBand& band)
 {
     band.add(ReportItem::fixedText({84.9, 2.1, 20.1, 6.6}, QStringLiteral("請求書"), L, {18, true, true}));
     band.add(ReportItem::namedText(QStringLiteral("QRLabelDate"), {148.2, 7.1, 38.4, 4.2}, R,
-                                   ReportFont::regular(11)));
+                                   ReportFont::regular(11), {}, DisplayFormat::Date));
 
     // The customer.
     band.add(ReportItem::fixedText({4.2, 14.8, 4.0, TextHeight}, QStringLiteral("〒"), L));
@@ -150,6 +150,20 @@ ReportLayout TBillIssueRptForm::buildLayout()
     ReportBand& lines = layout.addBand(BandKind::SubDetail, 5.6);
     lines.dataset = kDetail;
     addLine(lines);
+
+    // Every page names its bill, so that a page out of its envelope finds its
+    // place: the customer, the billing date and the page among the bill's pages.
+    ReportBand& top = layout.addBand(BandKind::PageHeader, 5.0);
+    ReportItem customer = ReportItem::dataText(kList, QStringLiteral("顧客名"), {6.3, 0.8, 100.0, 3.0}, L,
+                                               DisplayFormat::Text, ReportFont::regular(PageHeaderPointSize));
+    customer.name = PageCustomer;
+    top.add(std::move(customer));
+    top.add(ReportItem::namedText(QStringLiteral("QRLabelDate"), {110.0, 0.8, 50.0, 3.0}, R,
+                                  ReportFont::regular(PageHeaderPointSize), {}, DisplayFormat::Date));
+    ReportItem page = ReportItem::pageNumber({164.0, 0.8, 20.4, 3.0}, R, QStringLiteral("%3 / %4"),
+                                             ReportFont::regular(PageHeaderPointSize));
+    page.name = PageOfBill;
+    top.add(std::move(page));
 
     ReportBand& footer = layout.addBand(BandKind::PageFooter, 10.6);
     footer.add(ReportItem::fixedText({65.6, 5.0, 19.3, 4.2}, QStringLiteral("振込口座"), L,

@@ -24,5 +24,11 @@ public:
     // The sentence above the amounts.
     inline static const QString Request = QStringLiteral("下記の通り御請求申し上げます。");
 
+    // The line in the top margin of every page: the customer's name (tagged
+    // PageCustomer), the billing date and "n / m" among the bill's pages (PageOfBill).
+    inline static const QString PageCustomer = QStringLiteral("QRPageCustomer");
+    inline static const QString PageOfBill = QStringLiteral("QRPageOfBill");
+    static constexpr qreal PageHeaderPointSize = 7;
+
     static ReportLayout buildLayout();
 };

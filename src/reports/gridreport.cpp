@@ -33,11 +33,11 @@ QString captionOf(const ColumnSpec& c)
     return c.title.isEmpty() ? c.field : c.title;
 }
 
-// The widest of a column's title and texts at the smallest legible size, with its gap.
-qreal widestText(const ColumnSpec& c, Dataset& dataset, TextFitter& fitter)
+// The widest of a column's title (bold) and texts at `pointSize`, with its gap.
+qreal widestText(const ColumnSpec& c, Dataset& dataset, TextFitter& fitter, qreal pointSize)
 {
-    const ReportFont font = ReportFont::regular(GridReport::LegiblePointSize);
-    qreal widest = fitter.width(captionOf(c), ReportFont::bolded(GridReport::LegiblePointSize));
+    const ReportFont font = ReportFont::regular(pointSize);
+    qreal widest = fitter.width(captionOf(c), ReportFont::bolded(pointSize));
     for (int r = 0; r < dataset.count(); ++r)
         widest = std::max(widest, fitter.width(dataset.fieldAt(r, c.field).display(c.format), font));
     return widest + Gap;
@@ -86,67 +86,118 @@ std::vector<int> pageWidths(const std::vector<qreal>& widths, qreal available)
 // Column shares across the printable width: all in one page width as the
 // grid's proportions give them unless a moving column would be narrower than
 // the spec allows; then the frozen columns on every page width and the moving
-// ones over as many as they need. Sets `groups` to the number of page widths.
+// ones over as many as they need. A code column is as wide as its longest code
+// and title at the print size; a name column takes at most NameShare of the
+// width. Sets `groups` to the number of page widths.
 std::vector<Placed> placeColumns(const GridReportSpec& spec, Dataset& dataset,
                                  const QList<ColumnSpec>& columns, qreal printable, int& groups)
 {
     groups = 1;
     std::vector<const ColumnSpec*> shown;
-    qreal total = 0;
     for (const ColumnSpec& c : columns) {
-        if (c.visible) {
+        if (c.visible)
             shown.push_back(&c);
-            total += pixels(c);
-        }
     }
     std::vector<Placed> out;
     if (shown.empty())
         return out;
     // The last column ends at the right edge; a gap keeps neighbours' texts apart.
     const qreal usable = printable - 2 * Gap;
+    const qreal nameCap = usable * GridReport::NameShare;
     const size_t frozen = size_t(std::clamp(spec.frozenColumns, 0, int(shown.size())));
+    TextFitter fitter;
+    const auto isCode = [&](size_t i) { return spec.codeFields.contains(shown[i]->field); };
+    const auto isName = [&](size_t i) { return spec.nameFields.contains(shown[i]->field); };
+    std::vector<qreal> code(shown.size(), 0);  // a code column's width, 0 for the others
+    qreal codes = 0;
+    qreal others = 0;  // the grid's pixels of the other columns
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (isCode(i))
+            codes += code[i] = widestText(*shown[i], dataset, fitter, GridReport::PrintPointSize);
+        else
+            others += pixels(*shown[i]);
+    }
+
+    // One page width: the codes their own, the others the grid's proportions of
+    // the rest, a name no more than its cap (what it leaves goes to the others).
+    std::vector<qreal> share(shown.size(), 0);
+    {
+        qreal rest = std::max(0.0, usable - codes);
+        qreal pixelsLeft = others;
+        std::vector<bool> capped(shown.size(), false);
+        for (bool again = true; again;) {
+            again = false;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                if (isCode(i) || capped[i])
+                    continue;
+                if (isName(i) && pixelsLeft > 0 && rest * pixels(*shown[i]) / pixelsLeft > nameCap) {
+                    capped[i] = true;
+                    share[i] = nameCap;
+                    rest -= nameCap;
+                    pixelsLeft -= pixels(*shown[i]);
+                    again = true;
+                }
+            }
+        }
+        for (size_t i = 0; i < shown.size(); ++i) {
+            if (isCode(i))
+                share[i] = code[i];
+            else if (!capped[i])
+                share[i] = pixelsLeft > 0 ? rest * pixels(*shown[i]) / pixelsLeft : 0;
+        }
+    }
     std::vector<qreal> needed(shown.size(), 0);
     bool split = false;
     if (spec.minColumnWidth > 0) {
-        TextFitter fitter;
         for (size_t i = 0; i < shown.size(); ++i) {
-            needed[i] = widestText(*shown[i], dataset, fitter);
+            needed[i] =
+                std::max(code[i], widestText(*shown[i], dataset, fitter, GridReport::LegiblePointSize));
             if (i >= frozen) {
                 needed[i] = std::max(spec.minColumnWidth, needed[i]);
-                split = split || usable * pixels(*shown[i]) / total + Slack < needed[i];
+                split = split || share[i] + Slack < needed[i];
             }
         }
     }
     if (!split) {
         qreal left = Gap;
-        for (const ColumnSpec* c : shown) {
-            const qreal share = usable * pixels(*c) / total;
-            out.push_back({c, left, share, -1});
-            left += share;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            out.push_back({shown[i], left, share[i], -1});
+            left += share[i];
         }
         return out;
     }
 
     // The grid's proportions at the scale that gives the narrowest moving column
-    // the minimum width, each frozen column as wide as its widest text, all on
-    // at most 40 % of the page.
+    // the minimum width, each frozen column as wide as its widest text (a name
+    // no more than its cap), all on at most 40 % of the page: the codes keep
+    // their widths, the other frozen columns share what is left of that.
     qreal narrowest = pixels(*shown[frozen]);
     for (size_t i = frozen; i < shown.size(); ++i)
         narrowest = std::min(narrowest, pixels(*shown[i]));
     const qreal scale = spec.minColumnWidth / narrowest;
     std::vector<qreal> frozenWidths;
-    qreal frozenTotal = 0;
+    qreal frozenCodes = 0;
+    qreal frozenOthers = 0;
     for (size_t i = 0; i < frozen; ++i) {
-        frozenWidths.push_back(std::max(pixels(*shown[i]) * scale, needed[i]));
-        frozenTotal += frozenWidths.back();
+        if (isCode(i)) {
+            frozenWidths.push_back(code[i]);
+            frozenCodes += code[i];
+            continue;
+        }
+        qreal width = std::max(pixels(*shown[i]) * scale, needed[i]);
+        if (isName(i))
+            width = std::min(width, nameCap);
+        frozenWidths.push_back(width);
+        frozenOthers += width;
     }
-    const qreal frozenShare = frozenTotal > 0 ? std::min(1.0, usable * 0.4 / frozenTotal) : 1.0;
+    const qreal room = std::max(0.0, usable * 0.4 - frozenCodes);
+    const qreal othersShare = frozenOthers > room ? room / frozenOthers : 1.0;
     qreal left = Gap;
     for (size_t i = 0; i < frozen; ++i) {
-        out.push_back({shown[i], left, frozenWidths[i] * frozenShare, -1});
+        out.push_back({shown[i], left, isCode(i) ? frozenWidths[i] : frozenWidths[i] * othersShare, -1});
         left += out.back().width;
     }
-    const qreal available = usable - frozenTotal * frozenShare;
+    const qreal available = usable - (left - Gap);
     std::vector<qreal> widths;
     for (size_t i = frozen; i < shown.size(); ++i)
         widths.push_back(std::min(available, std::max(pixels(*shown[i]) * scale, needed[i])));
@@ -177,7 +228,8 @@ void addPeriod(ReportBand& header, const QString& periodLabel, qreal printable)
     header.add(ReportItem::fixedText({2.1, top, 19.0, TabularLayout::TextHeight}, periodLabel, Qt::AlignLeft,
                                      ReportFont::bolded()));
     header.add(ReportItem::namedText(QStringLiteral("QRLabelPeriod"),
-                                     {21.6, top, 40.0, TabularLayout::TextHeight}, Qt::AlignLeft));
+                                     {21.6, top, 40.0, TabularLayout::TextHeight}, Qt::AlignLeft, {}, {},
+                                     DisplayFormat::Date));
     header.add(ReportItem::fixedText({printable - 35.7, top, 13.0, TabularLayout::TextHeight},
                                      QStringLiteral("印刷日："), Qt::AlignLeft, ReportFont::bolded()));
     header.add(
@@ -220,8 +272,10 @@ std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,
             if (titleColor.isValid())
                 header.items[i].color = titleColor;
         }
-        for (size_t i = detailFrom; i < detail.items.size(); ++i)
+        for (size_t i = detailFrom; i < detail.items.size(); ++i) {
             detail.items[i].columnGroup = p.group;
+            detail.items[i].whole = spec.codeFields.contains(c.field);
+        }
         const QColor shade = spec.columnBackground ? spec.columnBackground(c.field) : QColor();
         if (shade.isValid()) {
             // The whole cell, down to the row's rule.

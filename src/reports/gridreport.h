@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -42,6 +43,12 @@ struct GridReportSpec {
     std::function<QColor(const QString& field)> columnBackground = {};
     // The colour of a column's title by its field (a day's weekday), an invalid colour for black.
     std::function<QColor(const QString& field)> titleColor = {};
+    // Columns of codes: each as wide as its longest code and its title at the
+    // print size, whatever the grid's proportions; a code prints whole.
+    QStringList codeFields = {};
+    // Columns of names: each takes at most a third of the page width; a longer
+    // name ends in "…".
+    QStringList nameFields = {};
 };
 
 std::unique_ptr<Report> gridReport(const GridReportSpec& spec, Dataset& dataset,
@@ -52,6 +59,8 @@ inline constexpr qreal HeaderHeight = 16.1;
 inline constexpr qreal FooterHeight = 6.0;
 inline constexpr qreal ColumnGap = 0.8;       // mm between two columns' boxes
 inline constexpr qreal LegiblePointSize = 7;  // the smallest size a column is widened for
+inline constexpr qreal PrintPointSize = 9;    // of the titles and rows
+inline constexpr qreal NameShare = 1.0 / 3;   // of the page width, at most, for a name column
 // The shading printed under a total or group row: a light grey that reads on
 // paper whatever colours the desktop gives the screen.
 inline QColor shade()

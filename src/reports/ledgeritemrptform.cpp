@@ -4,7 +4,7 @@
 
 using TabularLayout::Column;
 
-ReportLayout TLedgerItemRptForm::buildLayout()
+ReportLayout TLedgerItemRptForm::buildLayout(const Dataset* rows)
 {
     constexpr qreal h = TabularLayout::TextHeight;
     const QString ledger = QStringLiteral("LedgerDataSet");
@@ -30,7 +30,7 @@ ReportLayout TLedgerItemRptForm::buildLayout()
     const auto R = Qt::AlignRight;
     const auto M = DisplayFormat::Money;
     const auto Q = DisplayFormat::Quantity;
-    const std::vector<Column> columns{
+    std::vector<Column> columns{
         {QStringLiteral("年月日"), QStringLiteral("年月日"), 2.1, 19.3, L, DisplayFormat::Date},
         {QStringLiteral("種別"), QStringLiteral("種別"), 23.3, 27.8, L, DisplayFormat::Text},
         {QStringLiteral("相手先名"), QStringLiteral("相手先名"), 52.9, 65.9, L, DisplayFormat::Text},
@@ -41,6 +41,7 @@ ReportLayout TLedgerItemRptForm::buildLayout()
         {QStringLiteral("入出庫数"), QStringLiteral("入出庫数"), 188.4, 19.3, R, Q},
         {QStringLiteral("在庫数"), QStringLiteral("在庫数"), 209.6, 19.3, R, Q},
     };
+    columns = TabularLayout::widenForFigures(std::move(columns), rows, {QStringLiteral("相手先名")});
     ReportBand detail = TabularLayout::detailBand();
     TabularLayout::addColumns(header, 19.1, detail, ledger, columns);
     layout.bands.push_back(std::move(header));
@@ -48,7 +49,8 @@ ReportLayout TLedgerItemRptForm::buildLayout()
     return layout;
 }
 
-TLedgerItemRptForm::TLedgerItemRptForm(Dataset& LedgerDataSet, Dataset& ItemDataSet) : Report(buildLayout())
+TLedgerItemRptForm::TLedgerItemRptForm(Dataset& LedgerDataSet, Dataset& ItemDataSet)
+    : Report(buildLayout(&LedgerDataSet))
 {
     bindDataset(QStringLiteral("LedgerDataSet"), LedgerDataSet);
     bindDataset(QStringLiteral("ItemDataSet"), ItemDataSet);

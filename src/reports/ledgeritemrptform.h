@@ -18,5 +18,7 @@ public:
     ReportLabel QRLabelDateTo{*this, QStringLiteral("QRLabelDateTo")};
 
 private:
-    static ReportLayout buildLayout();
+    // With the ledger's rows, the figure columns are widened for the largest
+    // figure they hold, the partner names narrowed.
+    static ReportLayout buildLayout(const Dataset* ledger = nullptr);
 };

@@ -44,7 +44,7 @@ const LedgerRptForm::Names& LedgerRptForm::supplierNames()
     return names;
 }
 
-ReportLayout LedgerRptForm::buildLayout(const Names& names)
+ReportLayout LedgerRptForm::buildLayout(const Names& names, const Dataset* rows)
 {
     constexpr qreal h = TabularLayout::TextHeight;
     const QString ledger = QStringLiteral("LedgerDataSet");
@@ -67,7 +67,7 @@ ReportLayout LedgerRptForm::buildLayout(const Names& names)
     const auto L = Qt::AlignLeft;
     const auto R = Qt::AlignRight;
     const auto M = DisplayFormat::Money;
-    const std::vector<Column> columns{
+    std::vector<Column> columns{
         {QStringLiteral("年月日"), QStringLiteral("表示用年月日"), 2.1, 19.3, L, DisplayFormat::Date},
         {QStringLiteral("種別"), QStringLiteral("種別"), 23.3, 15.1, L, DisplayFormat::Text},
         {QStringLiteral("区分"), QStringLiteral("区分"), 40.2, 10.8, L, DisplayFormat::Text},
@@ -83,6 +83,8 @@ ReportLayout LedgerRptForm::buildLayout(const Names& names)
         {names.payTotalCaption, names.payTotalField, 243.4, 15.1, R, M},
         {QStringLiteral("残高"), QStringLiteral("残高"), 260.4, 15.1, R, M},
     };
+    columns = TabularLayout::widenForFigures(std::move(columns), rows,
+                                             {QStringLiteral("商品名"), QStringLiteral("分類名")});
     ReportBand detail = TabularLayout::detailBand();
     TabularLayout::addColumns(header, 19.1, detail, ledger, columns);
     layout.bands.push_back(std::move(header));
@@ -91,7 +93,7 @@ ReportLayout LedgerRptForm::buildLayout(const Names& names)
 }
 
 LedgerRptForm::LedgerRptForm(const Names& names, Dataset& ledger, Dataset& partner)
-    : Report(buildLayout(names))
+    : Report(buildLayout(names, &ledger))
 {
     bindDataset(QStringLiteral("LedgerDataSet"), ledger);
     bindDataset(names.partnerDataset, partner);

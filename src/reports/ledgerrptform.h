@@ -34,5 +34,7 @@ public:
     ReportLabel QRLabelDateTo{*this, QStringLiteral("QRLabelDateTo")};
 
 private:
-    static ReportLayout buildLayout(const Names& names);
+    // With the ledger's rows, the amount columns are widened for the largest
+    // amount they hold (TabularLayout::widenForFigures), the names narrowed.
+    static ReportLayout buildLayout(const Names& names, const Dataset* ledger = nullptr);
 };

@@ -58,6 +58,123 @@ qreal TextFitter::ascent(const ReportFont& font)
     return d->metrics(font).ascent() / DotsPerMm;
 }
 
+qreal TextFitter::lineHeight(const ReportFont& font)
+{
+    return d->metrics(font).height() / DotsPerMm;
+}
+
+namespace {
+
+// The ends of the text's grapheme clusters, in order.
+std::vector<qsizetype> graphemeEnds(const QString& text)
+{
+    std::vector<qsizetype> ends;
+    QTextBoundaryFinder boundaries(QTextBoundaryFinder::Grapheme, text);
+    for (qsizetype at = boundaries.toNextBoundary(); at > 0; at = boundaries.toNextBoundary())
+        ends.push_back(at);
+    return ends;
+}
+
+QString trimmedEnd(QString text)
+{
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    return text;
+}
+
+// After a space, or after the part of an address that names a prefecture,
+// city, ward, town or village, or a lot number.
+bool breaksWell(const QString& text, qsizetype at)
+{
+    if (at <= 0 || at >= text.size())
+        return false;
+    static const QString parts = QStringLiteral("都道府県市区町村");
+    const QChar before = text[at - 1];
+    return (before.isSpace() && !text[at].isSpace()) || parts.contains(before) ||
+           (at >= 2 && text.mid(at - 2, 2) == QStringLiteral("番地"));
+}
+
+}  // namespace
+
+WrappedText TextFitter::wrap(const QString& text, const ReportFont& font, const QSizeF& box)
+{
+    const std::vector<qsizetype> ends = graphemeEnds(text);
+    ReportFont sized = font;
+    const auto fits = [&](const QString& candidate) {
+        return width(candidate, sized) <= box.width() + Tolerance;
+    };
+    // The lines as [start, end) ranges: each the longest run of whole characters
+    // that fits, or with `well`, ended at the last good break in its second half.
+    const auto breakLines = [&](bool well) {
+        std::vector<std::pair<qsizetype, qsizetype>> lines;
+        qsizetype start = 0;
+        while (true) {
+            while (start < text.size() && text[start].isSpace())
+                ++start;
+            if (start >= text.size())
+                break;
+            const auto first = std::upper_bound(ends.begin(), ends.end(), start);
+            const auto beyond = std::partition_point(first, ends.end(), [&](qsizetype end) {
+                return fits(trimmedEnd(text.mid(start, end - start)));
+            });
+            // One character at least, fitting or not.
+            auto chosen = beyond == first ? first : std::prev(beyond);
+            const qsizetype longest = *chosen - start;
+            if (well && *chosen < text.size()) {
+                for (auto at = chosen; 2 * (*at - start) >= longest; --at) {
+                    if (breaksWell(text, *at)) {
+                        chosen = at;
+                        break;
+                    }
+                    if (at == first)
+                        break;
+                }
+            }
+            lines.emplace_back(start, *chosen);
+            start = *chosen;
+        }
+        return lines;
+    };
+    const qreal smallest = std::min(font.pointSize, MinTextPointSize);
+    std::vector<qreal> sizes;
+    for (qreal size = font.pointSize; size > smallest + Tolerance; size -= FitPointStep)
+        sizes.push_back(size);
+    sizes.push_back(smallest);
+
+    WrappedText out;
+    for (qreal size : sizes) {
+        sized.pointSize = size;
+        const qreal height = lineHeight(sized);
+        const qsizetype room = std::max<qsizetype>(1, qsizetype((box.height() + Tolerance) / height));
+        for (bool well : {true, false}) {
+            const auto lines = breakLines(well);
+            bool whole = qsizetype(lines.size()) <= room;
+            for (const auto& [from, to] : lines)
+                whole = whole && fits(trimmedEnd(text.mid(from, to - from)));
+            if (!whole)
+                continue;
+            out.pointSize = size;
+            out.lineHeight = height;
+            for (const auto& [from, to] : lines)
+                out.lines << trimmedEnd(text.mid(from, to - from));
+            return out;
+        }
+        if (size != sizes.back())
+            continue;
+        // At the smallest size: the lines the box holds, the last one ending in "…".
+        const auto lines = breakLines(false);
+        const size_t kept = size_t(std::min<qsizetype>(room, qsizetype(lines.size())));
+        out.pointSize = size;
+        out.lineHeight = height;
+        for (size_t i = 0; i + 1 < kept; ++i)
+            out.lines << trimmedEnd(text.mid(lines[i].first, lines[i].second - lines[i].first));
+        const FittedText last = fit(text.mid(lines[kept - 1].first), sized, box.width(), FitRule::Text);
+        out.lines << last.text;
+        out.cut = last.text.endsWith(Ellipsis);
+    }
+    return out;
+}
+
 FittedText TextFitter::fit(const QString& text, const ReportFont& font, qreal boxWidth, FitRule rule)
 {
     const qreal smallest =

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -15,6 +17,13 @@ enum class FitRule {
     // Names, items, captions: smaller, then cut at a whole character with "…".
     Text,
 };
+
+// The rule of a text by the kind of its value, wherever it stands (a line, a
+// group or total row, a heading): every format but Text is a figure.
+inline FitRule fitRuleOf(DisplayFormat format, bool whole = false)
+{
+    return whole || format != DisplayFormat::Text ? FitRule::Figure : FitRule::Text;
+}
 
 inline constexpr qreal MinFigurePointSize = 6;
 inline constexpr qreal MinTextPointSize = 7;
@@ -32,6 +41,14 @@ struct FittedText {
     bool overflow = false;  // the text is the overflow mark
 };
 
+// A text wrapped over the lines of its box.
+struct WrappedText {
+    QStringList lines;
+    qreal pointSize = 0;
+    qreal lineHeight = 0;  // mm
+    bool cut = false;      // the last line ends in "…"
+};
+
 // Measures texts in the print face as the painter draws them: millimetres at
 // the PDF resolution, unhinted, so what fits here fits on paper.
 class TextFitter {
@@ -46,6 +63,12 @@ public:
     // At the font's own size when it fits; else at the largest size, in steps
     // of FitPointStep down to the rule's smallest, that fits.
     FittedText fit(const QString& text, const ReportFont& font, qreal boxWidth, FitRule rule);
+    // A text over as many lines as its box holds (an address): broken between
+    // whole characters, preferably after a space or a part of an address (都道府県,
+    // 市区町村, 番地), at the font's size or smaller in steps down to
+    // MinTextPointSize; what does not fit even then ends in "…".
+    WrappedText wrap(const QString& text, const ReportFont& font, const QSizeF& box);
+    qreal lineHeight(const ReportFont& font);  // mm
 
 private:
     struct Impl;

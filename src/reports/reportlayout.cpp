@@ -13,10 +13,11 @@ ReportItem ReportItem::fixedText(const QRectF& box, const QString& caption, Qt::
 }
 
 ReportItem ReportItem::namedText(const QString& name, const QRectF& box, Qt::Alignment alignment,
-                                 ReportFont font, const QString& caption)
+                                 ReportFont font, const QString& caption, DisplayFormat format)
 {
     ReportItem item = fixedText(box, caption, alignment, font);
     item.name = name;
+    item.format = format;
     return item;
 }
 

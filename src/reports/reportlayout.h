@@ -25,6 +25,9 @@ enum class BandKind {
     SubDetail,     // once per linked row of its own dataset, after each detail
     Summary,       // once, after the last detail (totals); not when no row prints
     PageFooter,    // at the bottom of every page
+    // In the top margin of every page that prints a driving row, with the first
+    // such row of the page: what places a loose page (a bill's customer).
+    PageHeader,
 };
 
 enum class BandRule { None, Thin, Thick };
@@ -47,10 +50,13 @@ struct ReportFont {
 };
 
 enum class ItemKind {
-    FixedText,       // a caption; with a name, the printing window may replace it
-    DataText,        // the display text of one field of a bound dataset
-    SystemDate,      // the print date, "yyyy/MM/dd"
-    PageNumber,      // `text` with %1 = this page, %2 = the page count
+    FixedText,   // a caption; with a name, the printing window may replace it
+    DataText,    // the display text of one field of a bound dataset
+    SystemDate,  // the print date, "yyyy/MM/dd"
+    // `text` with %1 = this page, %2 = the page count; %3 = this page among the
+    // pages of its driving row, %4 = their count (a bill's "n / m": the pages
+    // from one detail band that starts a new page to the next)
+    PageNumber,
     Rectangle,       // outline, optionally filled
     HorizontalLine,  // across the middle of the box
     VerticalLine,    // down the middle of the box
@@ -67,7 +73,12 @@ struct ReportItem {
     QString name;  // of a named fixed text
     QString dataset;
     QString field;
+    // The kind of value the text is, which decides how it fits its box (see
+    // TextFitter): a figure (any format but Text) is never printed as a part of
+    // itself; a data text prints in this format unless the window gives its own.
     DisplayFormat format = DisplayFormat::Text;
+    // An identifier (a code) of Text format fitted as a figure: whole or not at all.
+    bool whole = false;
     bool wordWrap = false;
     // Texts sit on an opaque white box; a transparent colour lets what is below show.
     QColor background = Qt::white;
@@ -81,8 +92,10 @@ struct ReportItem {
 
     static ReportItem fixedText(const QRectF& box, const QString& caption, Qt::Alignment alignment,
                                 ReportFont font = {});
+    // A named text of `format` (a total, a date) fits as its kind does.
     static ReportItem namedText(const QString& name, const QRectF& box, Qt::Alignment alignment,
-                                ReportFont font = {}, const QString& caption = {});
+                                ReportFont font = {}, const QString& caption = {},
+                                DisplayFormat format = DisplayFormat::Text);
     static ReportItem dataText(const QString& dataset, const QString& field, const QRectF& box,
                                Qt::Alignment alignment, DisplayFormat format = DisplayFormat::Text,
                                ReportFont font = {});

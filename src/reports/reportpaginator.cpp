@@ -64,6 +64,9 @@ ReportPaginator::ReportPaginator(const Report& report) : m_report(report), m_lay
                 m_footers.push_back(&band);
                 m_footerHeight += band.height;
                 break;
+            case BandKind::PageHeader:
+                m_pageHeaders.push_back(&band);
+                break;
         }
     }
 }
@@ -84,6 +87,7 @@ ReportDocument ReportPaginator::run()
     m_doc.orientation = m_layout.orientation;
     m_doc.paper = m_layout.paper;
     m_pageNumberOps.clear();
+    m_sectionStarts.clear();
 
     if (!m_layout.drivingDataset.isEmpty())
         m_driving = &boundDataset(m_layout.drivingDataset);
@@ -113,6 +117,8 @@ ReportDocument ReportPaginator::run()
             for (const ReportBand* band : m_details) {
                 if (band->newPageBefore && m_bodyOnPage)
                     newPage();
+                if (band->newPageBefore)
+                    m_sectionStarts.back() = true;
                 placeBody(*band, row, -1);
             }
             if (m_subDetails.empty())
@@ -151,6 +157,7 @@ void ReportPaginator::placeSubDetails(int row)
 void ReportPaginator::startPage()
 {
     m_doc.pages.emplace_back().columnGroup = m_group;
+    m_sectionStarts.push_back(m_doc.pages.size() == m_groupStart + 1);
     m_y = m_layout.margins.top();
     m_bodyOnPage = false;
     // The title heads the first page of every column group.
@@ -162,6 +169,22 @@ void ReportPaginator::startPage()
 
 void ReportPaginator::finishPage()
 {
+    // The page's headers, in the top margin above the body, with its first driving row.
+    int row = -1;
+    for (const PlacedBand& placed : m_doc.pages.back().bands) {
+        if (placed.row >= 0 && (placed.kind == BandKind::Detail || placed.kind == BandKind::SubDetail)) {
+            row = placed.row;
+            break;
+        }
+    }
+    if (row >= 0) {
+        qreal height = 0;
+        for (const ReportBand* band : m_pageHeaders)
+            height += band->height;
+        m_y = m_layout.margins.top() - height;
+        for (const ReportBand* band : m_pageHeaders)
+            place(*band, row, -1);
+    }
     m_y = m_layout.pageSize().height() - m_layout.margins.bottom() - m_footerHeight;
     for (const ReportBand* band : m_footers)
         place(*band, -1, -1);
@@ -242,12 +265,12 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
     switch (item.kind) {
         case ItemKind::FixedText:
             op.text = item.name.isEmpty() ? item.text : m_report.text(item.name);
+            rule = fitRuleOf(item.format, item.whole);
             break;
         case ItemKind::DataText: {
             const DisplayFormat format = m_report.formatOf(item);
             op.text = fieldOf(item, band, row, subRow).display(format);
-            if (format != DisplayFormat::Text)
-                rule = FitRule::Figure;
+            rule = fitRuleOf(format, item.whole);
             break;
         }
         case ItemKind::SystemDate:
@@ -257,7 +280,7 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
             break;
         case ItemKind::PageNumber:
             op.text = item.text;
-            op.tag = QStringLiteral("pageNumber");
+            op.tag = item.name.isEmpty() ? QStringLiteral("pageNumber") : item.name;
             m_pageNumberOps.emplace_back(m_doc.pages.size() - 1, m_doc.pages.back().ops.size());
             break;
         case ItemKind::Rectangle:
@@ -296,19 +319,58 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
             break;
         }
     }
+    if (op.kind == ReportOp::Kind::Text && op.wordWrap) {
+        placeWrapped(std::move(op));
+        return;
+    }
     // A page number is fitted once the page count is known.
     if (op.kind == ReportOp::Kind::Text && item.kind != ItemKind::PageNumber)
         fitText(op, rule, m_doc.pages.size() - 1, row, subRow);
     m_doc.pages.back().ops.push_back(std::move(op));
 }
 
+void ReportPaginator::placeWrapped(ReportOp op)
+{
+    // The box's background once, then one op per line, each a one-line text on
+    // its own baseline, so that what the display list holds is what prints.
+    std::vector<ReportOp>& ops = m_doc.pages.back().ops;
+    const WrappedText wrapped = m_fitter.wrap(op.text, op.font, op.box.size());
+    ReportOp box = op;
+    box.text.clear();
+    box.wordWrap = false;
+    ops.push_back(std::move(box));
+    op.wordWrap = false;
+    op.background = QColor();
+    op.font.pointSize = wrapped.pointSize;
+    op.baseline = m_fitter.ascent(op.font);
+    const QRectF whole = op.box;
+    for (qsizetype i = 0; i < wrapped.lines.size(); ++i) {
+        ReportOp line = op;
+        line.text = wrapped.lines[i];
+        line.box = QRectF(whole.left(), whole.top() + qreal(i) * wrapped.lineHeight, whole.width(),
+                          wrapped.lineHeight);
+        ops.push_back(std::move(line));
+    }
+}
+
 void ReportPaginator::numberPages()
 {
     const QString count = QString::number(m_doc.pages.size());
+    // Each page's place among the pages of its section (from one page a detail
+    // band started anew to the next).
+    std::vector<int> inSection(m_doc.pages.size(), 1);
+    std::vector<int> sectionPages(m_doc.pages.size(), 1);
+    for (size_t page = 1; page < m_doc.pages.size(); ++page)
+        inSection[page] = m_sectionStarts[page] ? 1 : inSection[page - 1] + 1;
+    for (size_t page = m_doc.pages.size(); page-- > 0;)
+        sectionPages[page] = page + 1 < m_doc.pages.size() && inSection[page + 1] > 1 ? sectionPages[page + 1]
+                                                                                      : inSection[page];
     for (const auto& [page, index] : m_pageNumberOps) {
         ReportOp& op = m_doc.pages[page].ops[index];
         op.text.replace(QStringLiteral("%1"), QString::number(page + 1));
         op.text.replace(QStringLiteral("%2"), count);
+        op.text.replace(QStringLiteral("%3"), QString::number(inSection[page]));
+        op.text.replace(QStringLiteral("%4"), QString::number(sectionPages[page]));
         fitText(op, FitRule::Figure, page, -1, -1);
     }
 }

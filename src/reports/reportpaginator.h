@@ -29,6 +29,7 @@ private:
     void placeSubDetails(int row);
     Dataset& boundDataset(const QString& name) const;
     Field fieldOf(const ReportItem& item, const ReportBand& band, int row, int subRow) const;
+    void placeWrapped(ReportOp op);
     void numberPages();
     void fitText(ReportOp& op, FitRule rule, size_t page, int row, int subRow);
 
@@ -37,12 +38,13 @@ private:
     ReportDocument m_doc;
     Dataset* m_driving = nullptr;
     const ReportBand* m_title = nullptr;
-    std::vector<const ReportBand*> m_headers, m_details, m_subDetails, m_summaries, m_footers;
+    std::vector<const ReportBand*> m_headers, m_details, m_subDetails, m_summaries, m_footers, m_pageHeaders;
     qreal m_footerHeight = 0;
     qreal m_y = 0;
     bool m_bodyOnPage = false;
     int m_group = 0;                                         // the column group being printed
     size_t m_groupStart = 0;                                 // the index of its first page
     std::vector<std::pair<size_t, size_t>> m_pageNumberOps;  // page, op
+    std::vector<bool> m_sectionStarts;                       // per page: a detail band started it anew
     TextFitter m_fitter;
 };

@@ -26,6 +26,9 @@ ReportPainter::ReportPainter(QPainter& painter, const QPaintDevice& device)
       m_dotsPerMm(device.logicalDpiX() / 25.4),
       m_dotsPerMmY(device.logicalDpiY() / 25.4)
 {
+    // Pictures as their pixels: a PDF keeps them compressed without loss
+    // (Flate), never as JPEG.
+    m_painter.setRenderHint(QPainter::LosslessImageRendering);
 }
 
 QRectF ReportPainter::toDevice(const QRectF& mm) const

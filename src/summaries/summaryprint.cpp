@@ -74,6 +74,9 @@ std::unique_ptr<Report> summaryReport(const QString& title, SummaryBucket bucket
         bucket == SummaryBucket::Day ? QStringLiteral("集計年月：") : QStringLiteral("集計年：");
     spec.frozenColumns = group.kinds ? 1 : 2;
     spec.minColumnWidth = SummaryPrint::MinColumnWidth;
+    if (!group.kinds)
+        spec.codeFields = {group.codeColumn};
+    spec.nameFields = {group.nameColumn};
     spec.columnBackground = [face](const QString& field) {
         return field == QStringLiteral("合計") ? face : QColor();
     };

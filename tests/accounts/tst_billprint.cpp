@@ -17,6 +17,7 @@
 #include "dataset.h"
 #include "formats.h"
 #include "pdftext.h"
+#include "reportfit.h"
 #include "reportpainter.h"
 #include "testdb.h"
 
@@ -26,12 +27,19 @@ const QString kBank = QStringLiteral("青葉銀行 本店 普通 1234567");
 
 // March 2004, month end. K1, K2, K3 bought once; LONG bought `longLines`
 // lines; OLD owes from February and bought nothing in March.
-void writeBook(Connection& c, int longLines)
+struct Addresses {
+    QString customer = QStringLiteral("札幌市");
+    QString company = QStringLiteral("東京都千代田区");
+};
+
+void writeBook(Connection& c, int longLines, const Addresses& addresses)
 {
     Books b(c, kCustomerSide);
     for (const char* code : {"K1", "K2", "K3", "LONG", "OLD"})
         b.partner(code, QStringLiteral("顧客") + QString::fromLatin1(code));
-    Statement(c, QStringLiteral("UPDATE m_顧客 SET 締日 = 32, 郵便番号 = 600001, 住所 = '札幌市'")).run();
+    Statement customers(c, QStringLiteral("UPDATE m_顧客 SET 締日 = 32, 郵便番号 = 600001, 住所 = ?"));
+    customers.bind(1, addresses.customer);
+    customers.run();
     b.goods(1, QDate(2004, 3, 2), Books::Credit, "K1", yen(1000));
     b.goods(2, QDate(2004, 3, 3), Books::Credit, "K2", yen(2000));
     b.goods(3, QDate(2004, 3, 4), Books::Credit, "K3", yen(3000));
@@ -44,14 +52,17 @@ void writeBook(Connection& c, int longLines)
 
     QImage logo(60, 30, QImage::Format_RGB32);
     logo.fill(Qt::blue);
+    for (int x = 0; x < 60; x += 3)  // sharp edges, which a lossy encoding would blur
+        for (int y = 0; y < 30; ++y)
+            logo.setPixel(x, y, qRgb(255, 255 - 8 * y, 4 * x));
     QByteArray png;
     QBuffer buffer(&png);
     logo.save(&buffer, "PNG");
-    Statement s(c, QStringLiteral(
-                       "UPDATE m_自社情報 SET 会社名 = '本社商事', 郵便番号 = 1000001, "
-                       "住所 = '東京都千代田区', 電話番号 = '03-1234-5678', 取引銀行口座 = ?, 会社ロゴ = ?"));
-    s.bind(1, kBank);
-    s.bind(2, png);
+    Statement s(c, QStringLiteral("UPDATE m_自社情報 SET 会社名 = '本社商事', 郵便番号 = 1000001, "
+                                  "住所 = ?, 電話番号 = '03-1234-5678', 取引銀行口座 = ?, 会社ロゴ = ?"));
+    s.bind(1, addresses.company);
+    s.bind(2, kBank);
+    s.bind(3, png);
     s.run();
 }
 
@@ -63,9 +74,9 @@ struct Printed {
     Dataset company{connection, QStringLiteral("SELECT * FROM m_自社情報")};
     std::unique_ptr<TBillIssueRptForm> report;
 
-    Printed(const QStringList& marked, int longLines = 3)
+    Printed(const QStringList& marked, int longLines = 3, const Addresses& addresses = {})
     {
-        writeBook(connection, longLines);
+        writeBook(connection, longLines, addresses);
         bills.build(2004, 3, 32);
         Dataset& list = bills.list();
         for (list.first(); !list.eof(); list.next())
@@ -113,6 +124,9 @@ private slots:
     void textLandsInItsBoxes_data();
     void textLandsInItsBoxes();
     void logoIsDrawnIntoItsBox();
+    void everyPageNamesItsBill();
+    void addressesWrapWithinTheirBoxes_data();
+    void addressesWrapWithinTheirBoxes();
 };
 
 void TestBillPrint::threeBillsFromNewPages()
@@ -253,9 +267,109 @@ void TestBillPrint::logoIsDrawnIntoItsBox()
     const QString pdf = dir.filePath("bill.pdf");
     writePdf(doc, pdf);
     const QStringList images = runTool("pdfimages", {"-list", pdf}).split(u'\n', Qt::SkipEmptyParts);
-    // A heading line, a rule, then one image of the logo's pixels.
+    // A heading line, a rule, then one image of the logo's pixels, stored without loss.
     QCOMPARE(images.size(), 3);
     QVERIFY2(images[2].contains(QRegularExpression(R"(\s60\s+30\s)")), qPrintable(images[2]));
+    QVERIFY2(!images[2].contains(QStringLiteral("jpeg")), qPrintable(images[2]));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(!bytes.contains("/DCTDecode"));
+    runTool("pdfimages", {"-png", pdf, dir.filePath("logo")});
+    const QImage read = QImage(dir.filePath("logo-000.png")).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(read, logo->image.convertToFormat(QImage::Format_RGB32));
+}
+
+void TestBillPrint::everyPageNamesItsBill()
+{
+    // A loose page is placed by the line in its top margin: the customer, the
+    // billing date and the page among that bill's pages.
+    Addresses addresses;
+    addresses.company =
+        QStringLiteral("東京都千代田区丸の内二丁目7番3号 東京ビルディング二十一階 本社商事株式会社 経理部");
+    addresses.customer =
+        QStringLiteral("北海道札幌市中央区北一条西二丁目1番地 札幌時計台ビル十階 青木商店本店営業部");
+    Printed p({"K1", "LONG", "K3"}, 40, addresses);
+    const ReportDocument doc = p.report->paginate();
+    QCOMPARE(doc.pages.size(), size_t(4));
+    const QStringList customers{"顧客K1", "顧客K3", "顧客LONG", "顧客LONG"};
+    const QStringList pages{"1 / 1", "1 / 1", "1 / 2", "2 / 2"};
+    for (size_t i = 0; i < doc.pages.size(); ++i) {
+        const ReportPage& page = doc.pages[i];
+        QCOMPARE(textsOn(page, TBillIssueRptForm::PageCustomer), QStringList{customers[int(i)]});
+        QCOMPARE(textsOn(page, TBillIssueRptForm::PageOfBill), QStringList{pages[int(i)]});
+        QVERIFY(textsOn(page, "QRLabelDate").contains(QStringLiteral("2004年03月31日")));
+        for (const ReportOp& op : page.ops)
+            if (op.tag == TBillIssueRptForm::PageCustomer || op.tag == TBillIssueRptForm::PageOfBill)
+                QVERIFY(op.box.top() >= 0 && op.box.bottom() <= 10.0);
+    }
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("bill.pdf");
+    writePdf(doc, pdf);
+    bool named = false;
+    for (const PdfWord& word : pdfWords(pdf))
+        named =
+            named || (word.page == 4 && word.text == QStringLiteral("顧客LONG") && word.mm.bottom() < 10.0);
+    QVERIFY(named);
+}
+
+void TestBillPrint::addressesWrapWithinTheirBoxes_data()
+{
+    QTest::addColumn<bool>("company");  // the company's address, else the customer's
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<bool>("breaksWell");  // the first line ends after a space or a part of the address
+    const QString tokyo = QStringLiteral(
+        "東京都千代田区丸の内二丁目7番3号 東京ビルディング二十一階 本社商事株式会社 "
+        "経理部請求書発送係 気付 総務課");
+    const QString sapporo =
+        QStringLiteral("北海道札幌市中央区北一条西二丁目1番地 札幌時計台ビル十階 青木商店本店営業部");
+    QTest::newRow("company, 60 characters") << true << tokyo.left(60) << false << true;
+    QTest::newRow("company, 100 characters") << true << tokyo.repeated(2).left(100) << true << false;
+    QTest::newRow("customer, 50 characters") << false << sapporo.left(50) << false << true;
+    QTest::newRow("customer, no break point")
+        << false << QStringLiteral("ABCDEFGHIJ1234567890").repeated(3).left(50) << false << false;
+}
+
+void TestBillPrint::addressesWrapWithinTheirBoxes()
+{
+    // Whole characters per line, smaller down to 7 pt to fit, only then "…"; no
+    // line wider than the box, none below it.
+    QFETCH(bool, company);
+    QFETCH(QString, address);
+    QFETCH(bool, cut);
+    QFETCH(bool, breaksWell);
+    Addresses addresses;
+    (company ? addresses.company : addresses.customer) = address;
+    Printed p({"K1"}, 3, addresses);
+    const ReportDocument doc = p.report->paginate();
+    const QRectF box = company ? QRectF(137.0, 48.1, 57.4, 8.7) : QRectF(18.5, 29.1, 68.0, 8.7);
+    QStringList lines;
+    TextFitter fitter;
+    for (const ReportOp& op : doc.pages[0].ops) {
+        if (op.tag != QStringLiteral("住所") || op.text.isEmpty() ||
+            std::abs(op.box.left() - box.left()) > 0.01)
+            continue;
+        lines << op.text;
+        QVERIFY2(fitter.width(op.text, op.font) <= box.width() + 1e-6, qPrintable(op.text));
+        QVERIFY(op.box.top() >= box.top() - 1e-6 && op.box.bottom() <= box.bottom() + 1e-6);
+        QVERIFY(op.font.pointSize >= 7 && (!cut || op.font.pointSize == 7));
+    }
+    QVERIFY(!lines.isEmpty());
+    QString joined = lines.join(QString());
+    QCOMPARE(joined.endsWith(u'…'), cut);
+    if (cut)
+        joined.chop(1);
+    QString spaceless = address;
+    spaceless.remove(u' ');
+    QVERIFY2(cut ? spaceless.startsWith(joined.remove(u' ')) : spaceless == joined.remove(u' '),
+             qPrintable(lines.join(u'|')));
+    const QString& first = lines.first();
+    QVERIFY(address.startsWith(first));
+    if (breaksWell)
+        QVERIFY2(address[first.size()] == u' ' || QStringLiteral("都道府県市区町村").contains(first.back()) ||
+                     first.endsWith(QStringLiteral("番地")),
+                 qPrintable(first));
 }
 
 QTEST_MAIN(TestBillPrint)

@@ -81,6 +81,9 @@ QString bandOrder(const ReportDocument& document)
                 case BandKind::PageFooter:
                     bands << "F";
                     break;
+                case BandKind::PageHeader:
+                    bands << QStringLiteral("P%1").arg(band.row);
+                    break;
             }
         }
         out << bands.join(u' ');

@@ -4,6 +4,7 @@
 #include "accountspayablelistrptform.h"
 #include "accountsreceivablelistrptform.h"
 #include "ledgercustomerrptform.h"
+#include "ledgeritemrptform.h"
 #include "ledgersupplierrptform.h"
 #include "reportfit.h"
 #include "reportfixture.h"
@@ -28,6 +29,10 @@ private slots:
     void amountsFitTheNarrowestMoneyBox();
     void longNamesEndInAnEllipsis_data();
     void longNamesEndInAnEllipsis();
+    void totalsAreFiguresNeverCut_data();
+    void totalsAreFiguresNeverCut();
+    void ledgerAmountsUpToNineDigitsPrintWhole_data();
+    void ledgerAmountsUpToNineDigitsPrintWhole();
 
 private:
     std::unique_ptr<ReportFixture> m_fx;
@@ -477,6 +482,106 @@ void TestReportLayouts::longNamesEndInAnEllipsis()
     graphemes.setPosition(head.size());
     QVERIFY(graphemes.isAtBoundary());
     QVERIFY(fitter.width(name.left(graphemes.toNextBoundary()) + u'…', op.font) > box);
+}
+
+void TestReportLayouts::totalsAreFiguresNeverCut_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qint64>("yen");
+    QTest::newRow("receivable, thirteen digits") << int(ReceivableList) << Q_INT64_C(10973931999849);
+    QTest::newRow("payable, thirteen digits, negative") << int(PayableList) << Q_INT64_C(-9876543210987);
+    QTest::newRow("receivable, fourteen digits") << int(ReceivableList) << Q_INT64_C(98765432109876);
+}
+
+void TestReportLayouts::totalsAreFiguresNeverCut()
+{
+    // The 合計 row's amounts are figures like the lines': smaller, or the mark, never a part.
+    QFETCH(int, kind);
+    QFETCH(qint64, yen);
+    Printed p = makeReport(*m_fx, kind, 0, {{"C1", "青木商店", "0", "0", "0", "0", "0"}});
+    auto& list = static_cast<BalanceListRptForm&>(*p.report);
+    const QStringList fields =
+        kind == ReceivableList
+            ? QStringList{"繰越残高", "期間現金売合計", "期間掛売合計", "期間入金合計", "残高"}
+            : QStringList{"繰越残高", "期間現金仕合計", "期間掛仕合計", "期間支払合計", "残高"};
+    std::vector<std::pair<QString, Money>> totals;
+    for (const QString& field : fields)
+        totals.emplace_back(field, Money::fromYen(yen));
+    list.setTotals(totals);
+    const ReportDocument doc = p.report->paginate();
+    const QString whole = Field(QVariant::fromValue(Money::fromYen(yen))).display(DisplayFormat::Money);
+    TextFitter fitter;
+    for (const QString& field : fields) {
+        const auto ops = opsTagged(doc.pages[0], BalanceListRptForm::totalName(field));
+        QCOMPARE(int(ops.size()), 1);
+        const ReportOp& op = *ops[0];
+        QVERIFY2(!op.text.contains(u'…'), qPrintable(op.text));
+        QVERIFY(op.font.pointSize >= 6 && fitter.width(op.text, op.font) <= op.box.width() + 1e-6);
+        if (op.text == whole)
+            continue;
+        QCOMPARE(op.text, QString(op.text.size(), u'＊'));
+        QVERIFY(std::any_of(doc.overflows.begin(), doc.overflows.end(),
+                            [&](const ReportOverflow& o) { return o.tag == op.tag && o.text == whole; }));
+    }
+}
+
+void TestReportLayouts::ledgerAmountsUpToNineDigitsPrintWhole_data()
+{
+    QTest::addColumn<int>("kind");  // the two partner ledgers, or -1 for the item ledger
+    QTest::addColumn<qint64>("yen");
+    for (const auto& [kind, name] :
+         {std::pair{int(CustomerLedger), "customer"}, {int(SupplierLedger), "supplier"}, {-1, "item"}}) {
+        QTest::addRow("%s ledger, eight digits", name) << kind << Q_INT64_C(12345678);
+        QTest::addRow("%s ledger, nine digits", name) << kind << Q_INT64_C(999999999);
+        QTest::addRow("%s ledger, nine digits negative", name) << kind << Q_INT64_C(-999999999);
+    }
+}
+
+void TestReportLayouts::ledgerAmountsUpToNineDigitsPrintWhole()
+{
+    // Every amount column of a line holds the amount: the columns widen for it,
+    // the names give the room, nothing prints as the mark.
+    QFETCH(int, kind);
+    QFETCH(qint64, yen);
+    const bool itemLedger = kind < 0;
+    const QStringList amounts =
+        itemLedger ? QStringList{"単価", "税額", "金額"}
+        : kind == SupplierLedger
+            ? QStringList{"単価", "税額", "金額", "現金合計", "掛仕合計", "支払額", "支払合計", "残高"}
+            : QStringList{"単価", "税額", "金額", "現金合計", "掛売合計", "入金額", "入金合計", "残高"};
+    const QStringList quantities =
+        itemLedger ? QStringList{"数量", "入出庫数", "在庫数"} : QStringList{"数量"};
+    QStringList select{"'2024-04-01' AS 表示用年月日",
+                       "'2024-04-01' AS 年月日",
+                       "'売上' AS 種別",
+                       "'掛売' AS 区分",
+                       "'特選品目の長い名前の商品' AS 商品名",
+                       "'食品' AS 分類名",
+                       "'株式会社東日本青木商店' AS 相手先名"};
+    for (const QString& field : amounts)
+        select << QStringLiteral("%1 * 10000 AS %2").arg(yen).arg(field);
+    for (const QString& field : quantities)
+        select << QStringLiteral("123456 * 10000 AS %1").arg(field);
+    auto rows = m_fx->open("SELECT " + select.join(", "));
+    auto partner = m_fx->partner(kind == SupplierLedger, "C0001", "青木商店");
+    auto item = m_fx->open("SELECT 'I1' AS 商品コード, '品物' AS 商品名");
+    std::unique_ptr<Report> report;
+    if (itemLedger)
+        report = std::make_unique<TLedgerItemRptForm>(*rows, *item);
+    else if (kind == SupplierLedger)
+        report = std::make_unique<TLedgerSupplierRptForm>(*rows, *partner);
+    else
+        report = std::make_unique<TLedgerCustomerRptForm>(*rows, *partner);
+    const ReportDocument doc = report->paginate();
+    QVERIFY(doc.overflows.empty());
+    const QString whole = Field(QVariant::fromValue(Money::fromYen(yen))).display(DisplayFormat::Money);
+    for (const QString& field : amounts)
+        QCOMPARE(opsTagged(doc.pages[0], field).at(0)->text, whole);
+    // The line's boxes stay in their order, apart, within the page.
+    const ReportBand& detail = *report->layout().band(BandKind::Detail);
+    for (size_t i = 0; i + 1 < detail.items.size(); ++i)
+        QVERIFY(detail.items[i].box.right() < detail.items[i + 1].box.left());
+    QVERIFY(detail.items.back().box.right() <= 277);
 }
 
 QTEST_MAIN(TestReportLayouts)

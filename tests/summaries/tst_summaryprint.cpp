@@ -42,6 +42,8 @@ class TestSummaryPrint : public QObject {
 private slots:
     void printedTable_data();
     void printedTable();
+    void codesWholeNamesAThird_data();
+    void codesWholeNamesAThird();
 };
 
 void TestSummaryPrint::printedTable_data()
@@ -134,6 +136,69 @@ void TestSummaryPrint::printedTable()
     }
     // The whole month's figure printed whole.
     QVERIFY(allTexts(doc.pages.back()).contains(QStringLiteral("¥111,111,102")));
+}
+
+void TestSummaryPrint::codesWholeNamesAThird_data()
+{
+    QTest::addColumn<int>("bucket");
+    QTest::addColumn<bool>("byItem");
+    QTest::addColumn<int>("nameLength");
+    QTest::newRow("year by item, short names") << int(SummaryBucket::Month) << true << 3;
+    QTest::newRow("year by item, long names") << int(SummaryBucket::Month) << true << 50;
+    QTest::newRow("month by customer, long names") << int(SummaryBucket::Day) << false << 50;
+    QTest::newRow("year by customer, long names") << int(SummaryBucket::Month) << false << 50;
+}
+
+void TestSummaryPrint::codesWholeNamesAThird()
+{
+    // Thirteen-digit codes print whole under a whole caption; a name column takes
+    // at most a third of the page width and its names end in "…".
+    QFETCH(int, bucket);
+    QFETCH(bool, byItem);
+    QFETCH(int, nameLength);
+    TestDb db;
+    Connection c(db.path());
+    SummaryBooks books(c);
+    const QString table = byItem ? QStringLiteral("m_商品") : QStringLiteral("m_顧客");
+    const QString name = QStringLiteral("株式会社東日本青木商店").repeated(5).left(nameLength);
+    QStringList codes;
+    for (int i = 0; i < 12; ++i) {
+        codes << QStringLiteral("49012340%1").arg(10000 + i * 7919, 5, 10, QLatin1Char('0'));
+        books.master(table, codes.last(), name);
+        const QVariant code = codes.last();
+        books.slip({true,
+                    QStringLiteral("2024-03-%1").arg(i + 1, 2, 10, QLatin1Char('0')),
+                    byItem ? QVariant() : code,
+                    {},
+                    {{byItem ? code : QVariant(), 1234567}}});
+    }
+    const SummaryBucket b = SummaryBucket(bucket);
+    const SummaryGroup& group = byItem ? SummaryGroup::salesByItem() : SummaryGroup::salesByCustomer();
+    SummaryComputation summary(c, group, b);
+    const Period p = SummaryComputation::periodOf(QStringLiteral("2024"), b == SummaryBucket::Day ? 3 : 0);
+    summary.build(p);
+    const ReportDocument doc = summaryReport(QStringLiteral("集計表"), summary, p)->paginate();
+    QVERIFY(doc.overflows.empty());
+    const qreal third = 277.0 / 3;
+    for (const ReportPage& page : doc.pages) {
+        QStringList printedCodes;
+        for (const ReportOp& op : page.ops) {
+            if (op.kind != ReportOp::Kind::Text)
+                continue;
+            QVERIFY2(!op.font.bold || !op.text.endsWith(u'…'), qPrintable(op.text));  // captions whole
+            if (op.tag == group.codeColumn && codes.contains(op.text))
+                printedCodes << op.text;
+            if (op.tag == group.codeColumn)
+                QVERIFY2(!op.text.contains(u'…') && !op.text.contains(u'＊'), qPrintable(op.text));
+            if (op.tag == group.nameColumn) {
+                QVERIFY(op.box.width() <= third);
+                QVERIFY(op.text == name || op.text == QStringLiteral("合計") ||
+                        (nameLength > 40 && op.text.endsWith(u'…') && name.startsWith(op.text.chopped(1))));
+            }
+        }
+        QCOMPARE(printedCodes.size(), codes.size());
+        QVERIFY(allTexts(page, true).contains(group.codeColumn));
+    }
 }
 
 QTEST_MAIN(TestSummaryPrint)
