@@ -86,6 +86,12 @@ bool belongsToBook(const QString& bookPath, const QString& candidate)
         if (QFileInfo(where).absolutePath() == info.absolutePath() &&
             names.match(QFileInfo(where).fileName()).hasMatch())
             return true;
+        // The daily backups and their record, also one not made yet.
+        const QRegularExpression daily(
+            QStringLiteral("^%1\\.(\\d{8}\\.bak|backups)$").arg(QRegularExpression::escape(info.fileName())));
+        if (QFileInfo(where).absolutePath() == QDir(info.absolutePath()).filePath(QStringLiteral("backup")) &&
+            daily.match(QFileInfo(where).fileName()).hasMatch())
+            return true;
         QStringList files;
         const QDir folder = info.absoluteDir();
         for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))

@@ -437,6 +437,7 @@ void TestReportCommand::outputThatIsTheBookIsRefused_data()
     QTest::newRow("-journal, not there yet") << "{book}-journal" << book;
     QTest::newRow("a link to -journal") << "{other}/journal.csv" << book;
     QTest::newRow("a daily backup") << "{daily}" << book;
+    QTest::newRow("a daily backup not made yet") << "{folder}/backup/BaseDB.mdb.20991231.bak" << book;
     QTest::newRow("the copy before an upgrade") << "{book}.v1.bak" << book;
     QTest::newRow("the copy kept at a restore") << "{book}.before-restore-20240301-120000.bak" << book;
     QTest::newRow("a pipe") << "{other}/fifo"
