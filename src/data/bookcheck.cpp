@@ -1,9 +1,14 @@
 #include "bookcheck.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "connection.h"
+#include "dberror.h"
 #include "keptslips_sql.h"  // kKeptSlipsSql: keptslips.sql with the line total put in
 #include "money.h"
 #include "statement.h"
@@ -29,22 +34,47 @@ const SlipKind kSlipKinds[] = {
     {"t_支払", "支払伝票", "SELECT 伝票番号, SUM(金額) FROM t_支払明細 GROUP BY 伝票番号 ORDER BY 伝票番号"},
 };
 
-// Every dated line that names an item, by item and month, in the kept table's
-// key order (BINARY: byte order of the UTF-8 text).
-const char* const kFreshStock = R"(
-SELECT 商品コード, 年月, SUM(入庫数), SUM(出庫数)
-FROM (SELECT d.商品コード AS 商品コード, substr(h.仕入年月日, 1, 7) AS 年月, IFNULL(d.数量, 0) AS 入庫数, 0 AS 出庫数
-      FROM t_仕入 AS h, t_仕入明細 AS d
-      WHERE h.伝票番号 = d.伝票番号 AND d.商品コード IS NOT NULL AND h.仕入年月日 IS NOT NULL
-      UNION ALL
-      SELECT d.商品コード, substr(h.売上年月日, 1, 7), 0, IFNULL(d.数量, 0)
-      FROM t_売上 AS h, t_売上明細 AS d
-      WHERE h.伝票番号 = d.伝票番号 AND d.商品コード IS NOT NULL AND h.売上年月日 IS NOT NULL)
-GROUP BY 商品コード, 年月
-ORDER BY 商品コード, 年月
-)";
 const char* const kKeptStock =
     "SELECT 商品コード, 年月, 入庫数, 出庫数 FROM t_在庫月計 ORDER BY 商品コード, 年月";
+
+// Item and month ('YYYY-MM') as the engine holds them, joined by a zero byte:
+// compared as std::string, the keys order as the engine's BINARY collation
+// orders (item, month) (bytes of UTF-8; no text holds a zero byte).
+using StockKey = std::string;
+using StockFigures = std::unordered_map<StockKey, std::array<std::int64_t, 2>>;
+
+StockKey stockKey(std::string_view item, std::string_view month)
+{
+    StockKey key;
+    key.reserve(item.size() + 1 + month.size());
+    key.append(item).push_back('\0');
+    key.append(month);
+    return key;
+}
+
+// Adds every dated line of one side that names an item to its figure (0: 入庫数,
+// 1: 出庫数). Lines and headers are read each in its own key order and merged
+// here: a join lets the engine walk the lines through the item index, a
+// random read per line (13 s instead of 1 s over a million lines).
+void addSide(Connection& c, const char* header, const char* date, const char* lines, int which,
+             StockFigures& figures)
+{
+    Statement h(c, QStringLiteral("SELECT 伝票番号, substr(%2, 1, 7) FROM %1 ORDER BY 伝票番号")
+                       .arg(QString::fromUtf8(header), QString::fromUtf8(date)));
+    Statement d(c, QStringLiteral("SELECT 伝票番号, 商品コード, 数量 FROM %1 ORDER BY 伝票番号")
+                       .arg(QString::fromUtf8(lines)));
+    bool haveHeader = h.step();
+    while (d.step()) {
+        const std::int64_t no = d.int64(0);
+        while (haveHeader && h.int64(0) < no)
+            haveHeader = h.step();
+        if (!haveHeader || h.int64(0) != no || h.isNull(1) || d.isNull(1))
+            continue;  // no slip, an undated slip or no item: counts nowhere
+        std::int64_t& figure = figures[stockKey(*d.utf8Text(1), *h.utf8Text(1))][which];
+        if (__builtin_add_overflow(figure, d.int64(2), &figure))
+            throw DbError(QStringLiteral("在庫月計が大きすぎます。"));
+    }
+}
 
 void compareSlipTotals(Connection& c, const SlipKind& kind, std::vector<Finding>& out)
 {
@@ -72,42 +102,43 @@ void compareSlipTotals(Connection& c, const SlipKind& kind, std::vector<Finding>
 
 void compareStock(Connection& c, std::vector<Finding>& out)
 {
+    StockFigures figures;
+    figures.reserve(1 << 19);
+    addSide(c, "t_仕入", "仕入年月日", "t_仕入明細", 0, figures);
+    addSide(c, "t_売上", "売上年月日", "t_売上明細", 1, figures);
+    std::vector<std::pair<StockKey, std::array<std::int64_t, 2>>> fresh(figures.begin(), figures.end());
+    figures.clear();
+    std::sort(fresh.begin(), fresh.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     Statement kept(c, QString::fromUtf8(kKeptStock));
-    Statement fresh(c, QString::fromUtf8(kFreshStock));
-    bool haveKept = kept.step(), haveFresh = fresh.step();
-    auto key = [](const Statement& st) {
-        return std::pair<std::string, std::string>(std::string(st.utf8Text(0).value_or("")),
-                                                   std::string(st.utf8Text(1).value_or("")));
-    };
-    while (haveKept || haveFresh) {
+    auto next = fresh.begin();
+    auto report = [&out](const StockKey& key, std::array<std::int64_t, 2> was,
+                         std::array<std::int64_t, 2> is) {
+        if (was == is)
+            return;
         Finding f;
         f.kind = Finding::Stock;
         f.table = QStringLiteral("t_在庫月計");
-        int order = 0;  // < 0: a kept figure no line gives; > 0: lines without a kept figure
-        if (haveKept && haveFresh) {
-            const auto k = key(kept), n = key(fresh);
-            order = k < n ? -1 : (n < k ? 1 : 0);
-        } else {
-            order = haveKept ? -1 : 1;
-        }
-        const Statement& named = order <= 0 ? kept : fresh;
-        f.item = named.text(0);
-        f.month = named.text(1);
-        if (order <= 0) {
-            f.kept[0] = kept.int64(2);
-            f.kept[1] = kept.int64(3);
-        }
-        if (order >= 0) {
-            f.fresh[0] = fresh.int64(2);
-            f.fresh[1] = fresh.int64(3);
-        }
-        if (f.kept[0] != f.fresh[0] || f.kept[1] != f.fresh[1])
-            out.push_back(f);
-        if (order <= 0)
-            haveKept = kept.step();
-        if (order >= 0)
-            haveFresh = fresh.step();
+        const std::size_t cut = key.find('\0');
+        f.item = QString::fromUtf8(key.data(), qsizetype(cut));
+        f.month = QString::fromUtf8(key.data() + cut + 1, qsizetype(key.size() - cut - 1));
+        f.kept[0] = was[0];
+        f.kept[1] = was[1];
+        f.fresh[0] = is[0];
+        f.fresh[1] = is[1];
+        out.push_back(f);
+    };
+    // Both in key order: a merge. A figure on one side only counts 0 on the other.
+    while (kept.step()) {
+        const StockKey key = stockKey(kept.utf8Text(0).value_or(""), kept.utf8Text(1).value_or(""));
+        for (; next != fresh.end() && next->first < key; ++next)
+            report(next->first, {0, 0}, next->second);
+        std::array<std::int64_t, 2> is = {0, 0};
+        if (next != fresh.end() && next->first == key)
+            is = (next++)->second;
+        report(key, {kept.int64(2), kept.int64(3)}, is);
     }
+    for (; next != fresh.end(); ++next)
+        report(next->first, {0, 0}, next->second);
 }
 
 std::vector<Finding> compare(Connection& c)
