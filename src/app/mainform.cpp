@@ -26,6 +26,7 @@
 
 #include "aboutcorvintadlg.h"
 #include "book.h"
+#include "bookcheck.h"
 #include "connection.h"
 #include "dberror.h"
 #include "errorreport.h"
@@ -107,6 +108,9 @@ void TMainForm::createActions()
     mnuFileRestore = new QAction(QStringLiteral("復元(&R)..."), this);
     mnuFileRestore->setObjectName(QStringLiteral("mnuFileRestore"));
     connect(mnuFileRestore, &QAction::triggered, this, &TMainForm::mnuFileRestoreClick);
+    mnuFileCheck = new QAction(QStringLiteral("帳簿の点検"), this);
+    mnuFileCheck->setObjectName(QStringLiteral("mnuFileCheck"));
+    connect(mnuFileCheck, &QAction::triggered, this, &TMainForm::mnuFileCheckClick);
     mnuFileClose = new QAction(QStringLiteral("終了(&X)"), this);
     mnuFileClose->setObjectName(QStringLiteral("mnuFileClose"));
     connect(mnuFileClose, &QAction::triggered, this, &TMainForm::mnuFileCloseClick);
@@ -206,6 +210,7 @@ void TMainForm::createMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     file->addAction(mnuFileBackup);
     file->addAction(mnuFileRestore);
+    file->addAction(mnuFileCheck);
     file->addSeparator();
     file->addAction(mnuFileClose);
     for (const Launcher::Menu& m : Launcher::menus()) {
@@ -306,6 +311,7 @@ void TMainForm::setBookUsable(bool usable)
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         it.value()->setEnabled(usable && m_windows.has(it.key()));
     mnuFileBackup->setEnabled(usable);
+    mnuFileCheck->setEnabled(usable);
 }
 
 void TMainForm::showStatus(const QString& text)
@@ -345,6 +351,47 @@ void upgradeWithProgress(QWidget* parent, const QString& path)
     worker->wait();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+// The kept figures of the book checked and rebuilt in a worker thread on its
+// own connection, the event loop running meanwhile (user input held back).
+BookCheck::Result checkWithProgress(QWidget* parent, const QString& path)
+{
+    QProgressDialog progress(QStringLiteral("帳簿の集計を明細から点検しています…"), QString(), 0, 0, parent);
+    progress.setWindowTitle(QStringLiteral("帳簿の点検"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    std::exception_ptr failure;
+    BookCheck::Result result;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            Connection c(path);
+            result = BookCheck::checkAndRebuild(c);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    if (failure)
+        std::rethrow_exception(failure);
+    return result;
+}
+
+// A check's findings for a message box: the first few, then how many more.
+QString findingsText(const BookCheck::Result& result)
+{
+    constexpr int Shown = 20;
+    const QStringList lines = result.lines();
+    QString text = result.summary();
+    for (int i = 0; i < lines.size() && i < Shown; ++i)
+        text += QLatin1Char('\n') + lines[i];
+    if (lines.size() > Shown)
+        text += QStringLiteral("\n…ほか %1 件").arg(lines.size() - Shown);
+    return text;
 }
 
 // A path as the status bar shows it: the home folder as "~", so the book's
@@ -392,7 +439,54 @@ bool TMainForm::openBook()
     } catch (const DbError& e) {
         showStatus(QStringLiteral("自動バックアップできませんでした: %1").arg(e.message()));
     }
+    startBackgroundCheck(path);
     return true;
+}
+
+TMainForm::~TMainForm()
+{
+    waitForBackgroundCheck();
+}
+
+void TMainForm::waitForBackgroundCheck()
+{
+    if (m_checkThread)
+        m_checkThread->wait();
+    m_checkThread.reset();
+}
+
+void TMainForm::startBackgroundCheck(const QString& path)
+{
+    waitForBackgroundCheck();
+    m_checkThread.reset(QThread::create([this, path] {
+        QString status;
+        try {
+            Connection c(path);
+            const BookCheck::Result result = BookCheck::checkAndRebuild(c);
+            if (!result.clean())
+                status = result.summary() + QLatin1Char(' ') + result.lines().join(QStringLiteral("、"));
+        } catch (const DbError& e) {
+            status = QStringLiteral("帳簿の点検ができませんでした: %1").arg(e.message());
+        } catch (const std::exception& e) {
+            status = QStringLiteral("帳簿の点検ができませんでした: %1").arg(QString::fromUtf8(e.what()));
+        }
+        // Told in the window's thread; nothing when every figure agreed.
+        if (!status.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this, status] { showStatus(status); }, Qt::QueuedConnection);
+    }));
+    m_checkThread->start();
+}
+
+void TMainForm::mnuFileCheckClick()
+{
+    runGuarded(this, [this] {
+        waitForBackgroundCheck();
+        const BookCheck::Result result = checkWithProgress(this, BuildConnectionString());
+        if (!result.clean())
+            showStatus(result.summary());
+        QMessageBox::information(this, QStringLiteral("帳簿の点検"), findingsText(result));
+    });
 }
 
 void TMainForm::mnuFileBackupClick()
@@ -425,6 +519,8 @@ void TMainForm::mnuFileRestoreClick()
         const QString source = chooseRestoreSource(this);
         if (source.isEmpty())
             return;
+        // Nothing may hold the book while it is replaced.
+        waitForBackgroundCheck();
         const QString book = BuildConnectionString();
         const auto answer = QMessageBox::question(
             this, QStringLiteral("復元"),

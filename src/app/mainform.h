@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 #include "windowregistry.h"
 
@@ -11,6 +12,7 @@ class QButtonGroup;
 class QLabel;
 class QListWidget;
 class QTabWidget;
+class QThread;
 class QToolButton;
 
 // The launcher: a vertical bar of four page buttons, a page control with hidden
@@ -22,6 +24,7 @@ class TMainForm : public QMainWindow {
 
 public:
     explicit TMainForm(const WindowRegistry& windows, QWidget* parent = nullptr);
+    ~TMainForm() override;
 
     // Item data of the list views besides caption and icon.
     static constexpr int DescriptionRole = Qt::UserRole;
@@ -34,6 +37,7 @@ public:
     QListWidget* ListViewSetting = nullptr;
     QAction* mnuFileBackup = nullptr;
     QAction* mnuFileRestore = nullptr;
+    QAction* mnuFileCheck = nullptr;
     QAction* mnuFileClose = nullptr;
     QAction* mnuHelpAbout = nullptr;
 
@@ -52,8 +56,12 @@ public:
     // be used (missing, empty, foreign, newer, damaged, locked, read-only) gets
     // one message and the function windows stay closed; nothing is written to
     // it. A usable book gets its daily backup; a failure there is only noted in
-    // the status bar. True when the book can be used.
+    // the status bar. True when the book can be used. Then the kept figures are
+    // checked in the background (its own connection in a worker thread); the
+    // status bar tells only when one disagreed and was rebuilt.
     bool openBook();
+    // Waits for the background check started by openBook, if one runs.
+    void waitForBackgroundCheck();
     bool bookUsable() const { return m_bookUsable; }
     // The status bar's message panel.
     QString statusText() const;
@@ -65,6 +73,8 @@ public:
 
     void mnuFileBackupClick();
     void mnuFileRestoreClick();
+    // "帳簿の点検": checks the kept figures and shows what it found and rebuilt.
+    void mnuFileCheckClick();
     void mnuFileCloseClick();
     void mnuHelpAboutClick();
 
@@ -109,6 +119,7 @@ private:
     void openWindow(const char* actionName);
     void setBookUsable(bool usable);
     void showStatus(const QString& text);
+    void startBackgroundCheck(const QString& path);
 
     const WindowRegistry& m_windows;
     QHash<QString, QAction*> m_actions;
@@ -116,4 +127,5 @@ private:
     QLabel* m_statusPanel = nullptr;
     QLabel* m_bookPanel = nullptr;  // which book is open
     bool m_bookUsable = true;
+    std::unique_ptr<QThread> m_checkThread;
 };

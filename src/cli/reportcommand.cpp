@@ -18,6 +18,7 @@
 #include "billissueform.h"
 #include "book.h"
 #include "bookfiles.h"
+#include "bookcheck.h"
 #include "buyingdetaillistform.h"
 #include "connection.h"
 #include "csvwriter.h"
@@ -621,8 +622,40 @@ Inputs inputsOf(const Command& c)
     return in;
 }
 
+// corvinta-report check [--database PATH]: recomputes the figures the book
+// keeps and rebuilds those that disagree with the rows, naming each on stdout.
+int runBookCheck(const QStringList& args, QTextStream& out)
+{
+    QString chosen;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] != QStringLiteral("--database"))
+            refuse(Usage, QStringLiteral("check のオプションは --database だけです: 「%1」").arg(args[i]));
+        if (i + 1 >= args.size() || !chosen.isEmpty())
+            refuse(Usage, QStringLiteral("--database に値がありません。"));
+        chosen = args[++i];
+    }
+    ::Connection connection;
+    try {
+        connection.open(bookPath(chosen));
+    } catch (const DbError& e) {
+        refuse(Database, e.message());
+    }
+    BookCheck::Result result;
+    try {
+        result = BookCheck::checkAndRebuild(connection);
+    } catch (const DbError& e) {
+        refuse(Database, e.message());
+    }
+    for (const QString& line : result.lines())
+        out << line << "\n";
+    out << result.summary() << "\n";
+    return result.clean() ? Done : Rebuilt;
+}
+
 int runChecked(const QStringList& args, QTextStream& out)
 {
+    if (!args.isEmpty() && args.first() == QStringLiteral("check"))
+        return runBookCheck(args, out);
     const Command command = parse(args);
     if (command.help) {
         out << helpText();
@@ -656,7 +689,9 @@ QString helpText()
     QString text;
     QTextStream s(&text);
     s << QStringLiteral(
-        "使い方: corvinta-report 帳票 [入力] (--csv FILE | --pdf FILE) [--database PATH]\n\n"
+        "使い方: corvinta-report 帳票 [入力] (--csv FILE | --pdf FILE) [--database PATH]\n"
+        "        corvinta-report check [--database PATH]  "
+        "(帳簿の集計を明細から点検し、合わないものを作り直す)\n\n"
         "帳簿の帳票を画面を開かずに CSV または PDF に出力します。CSV は画面の「CSV出力」と、\n"
         "PDF は画面の「印刷」と同じものです。FILE にフォルダを指定すると、画面が提案する\n"
         "名前のファイルをそこに作ります。FILE が - なら標準出力に書きます。帳簿やその\n"
@@ -691,7 +726,8 @@ QString helpText()
         "  3  入力の誤り (日付・年・月・締日・タブが不正、コードが未登録、出力する行がない)\n"
         "  4  帳簿の誤り (帳簿がない、帳簿ではない、古い版、壊れている、開けない)\n"
         "  5  出力ファイルに書き込めない、または出力先が帳簿やそのバックアップ、通常のファイル\n"
-        "     でない (途中までのファイルは残りません)\n");
+        "     でない (途中までのファイルは残りません)\n"
+        "  6  check: 明細と合わない集計があり、作り直しました\n");
     return text;
 }
 

@@ -25,6 +25,7 @@ enum Status : int {
     Input = 3,     // a bad date, year, month, closing day or tab, an unknown code
     Database = 4,  // no book at the path, not a book, a book that needs an upgrade, a damaged book
     Output = 5,    // the file cannot be written (nothing is left of it), is the book's or is no regular file
+    Rebuilt = 6,   // check: a kept figure disagreed with the rows and was rebuilt
 };
 
 // Runs the command on `args` (the arguments after the program's name): the

@@ -22,6 +22,7 @@
 #include "connection.h"
 #include "dberror.h"
 #include "statement.h"
+#include "bookcheck.h"
 #include "stockbymonth.h"
 
 namespace Book {
@@ -402,6 +403,9 @@ const std::vector<UpgradeStep>& upgradeSteps()
         {0, [](Connection&) {}},
         // Version 2 keeps the stock by item and month for the stock list.
         {1, addStockByMonth},
+        // Version 3: the kept figures follow the rows actually written, whatever
+        // the statement's conflict clause; a line's total is whole yen.
+        {2, BookCheck::upgradeToVersion3},
     };
     return steps;
 }

@@ -18,7 +18,7 @@ namespace Book {
 inline constexpr int ApplicationId = 0x43564E54;
 // The schema's version (PRAGMA user_version) this program reads and writes.
 // A book of version 0 is one made before books carried a version.
-inline constexpr int CurrentVersion = 2;
+inline constexpr int CurrentVersion = 3;
 
 enum class Depth {
     Quick,      // header, application id, version, schema readable: every window's open

@@ -7,7 +7,7 @@
 -- the user version is the version of this schema. Raising the version means
 -- adding the step that brings a book of the previous version here.
 PRAGMA application_id = 1129729620;
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;
 --
 -- Column conventions
 --   text(n)   TEXT CHECK (length(col) <= n); the data layer stores NULL for empty text.
@@ -279,32 +279,12 @@ CREATE TABLE t_支払明細 (
 -- One row per slip or line whether or not the master rows it names exist
 -- (LEFT JOIN): a missing master gives a null name.
 --
--- 税込合計 = (単価 + 税額) × 数量 on ten-thousandths: the product p is in units
--- of 1e-8 and is rescaled to 1e-4 rounding halves away from zero (integer
--- division truncates toward zero), exactly as Money::operator* rounds.
+-- The line views, v_売上明細 and v_仕入明細, are in keptslips.sql with the
+-- one expression of a line's 税込合計 (linetotal.sql).
 --
 -- 伝票合計 is the total kept on the header by the triggers below, so a filter on
 -- the view's date or partner reads headers (or only the partner index, which
 -- carries class and total) and never a slip's lines.
-
-CREATE VIEW v_売上明細 AS
-SELECT d.伝票番号,
-       d.明細番号,
-       d.商品コード,
-       d.商品名,
-       d.単位,
-       d.商品分類コード,
-       c.分類名,
-       d.税区分コード,
-       d.単価,
-       d.税額,
-       d.数量,
-       CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-            THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-            ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-       END AS 税込合計
-FROM t_売上明細 AS d
-LEFT JOIN m_商品分類 AS c ON c.商品分類コード = d.商品分類コード;
 
 CREATE VIEW v_売上 AS
 SELECT h.伝票番号,
@@ -318,25 +298,6 @@ SELECT h.伝票番号,
 FROM t_売上 AS h
 LEFT JOIN m_売上区分 AS k ON k.売上区分コード = h.売上区分コード
 LEFT JOIN m_顧客 AS m ON m.顧客コード = h.顧客コード;
-
-CREATE VIEW v_仕入明細 AS
-SELECT d.伝票番号,
-       d.明細番号,
-       d.商品コード,
-       d.商品名,
-       d.単位,
-       d.商品分類コード,
-       c.分類名,
-       d.税区分コード,
-       d.単価,
-       d.税額,
-       d.数量,
-       CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-            THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-            ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-       END AS 税込合計
-FROM t_仕入明細 AS d
-LEFT JOIN m_商品分類 AS c ON c.商品分類コード = d.商品分類コード;
 
 -- 区分 repeats 区分名: the supplier ledger reads the class name under that name.
 CREATE VIEW v_仕入 AS
@@ -393,124 +354,13 @@ LEFT JOIN m_仕入先 AS m ON m.仕入先コード = h.仕入先コード;
 
 
 ------------------------------------------------------------------------------
--- Slip totals kept on the headers
+-- The line views v_売上明細 / v_仕入明細 (with each line's 税込合計) and the
+-- triggers that keep 伝票合計: keptslips.sql, run after this script
 ------------------------------------------------------------------------------
--- Every change to a slip's lines recomputes the slip's 伝票合計 from all its lines
--- (the sum of each line's 税込合計, or of 金額): recomputed, never adjusted, so it
--- cannot drift from the lines. A line moved to another slip updates both. A slip
--- whose total would overflow fails the line's write (SUM raises on overflow).
-
-CREATE TRIGGER tr_t_売上明細_insert AFTER INSERT ON t_売上明細 BEGIN
-    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_売上明細_delete AFTER DELETE ON t_売上明細 BEGIN
-    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_売上明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_売上明細_update AFTER UPDATE ON t_売上明細 BEGIN
-    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_売上明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-    UPDATE t_売上 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_売上明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_仕入明細_insert AFTER INSERT ON t_仕入明細 BEGIN
-    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_仕入明細_delete AFTER DELETE ON t_仕入明細 BEGIN
-    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_仕入明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_仕入明細_update AFTER UPDATE ON t_仕入明細 BEGIN
-    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_仕入明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-    UPDATE t_仕入 SET 伝票合計 = (SELECT IFNULL(SUM(CASE WHEN (IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) >= 0
-                     THEN ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) + 5000) / 10000
-                     ELSE ((IFNULL(d.単価, 0) + IFNULL(d.税額, 0)) * IFNULL(d.数量, 0) - 5000) / 10000
-                END), 0)
-                FROM t_仕入明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_入金明細_insert AFTER INSERT ON t_入金明細 BEGIN
-    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_入金明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_入金明細_delete AFTER DELETE ON t_入金明細 BEGIN
-    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_入金明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_入金明細_update AFTER UPDATE ON t_入金明細 BEGIN
-    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_入金明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-    UPDATE t_入金 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_入金明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_支払明細_insert AFTER INSERT ON t_支払明細 BEGIN
-    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_支払明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_支払明細_delete AFTER DELETE ON t_支払明細 BEGIN
-    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_支払明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号;
-END;
-
-CREATE TRIGGER tr_t_支払明細_update AFTER UPDATE ON t_支払明細 BEGIN
-    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_支払明細 AS d WHERE d.伝票番号 = NEW.伝票番号)
-    WHERE 伝票番号 = NEW.伝票番号;
-    UPDATE t_支払 SET 伝票合計 = (SELECT IFNULL(SUM(d.金額), 0)
-                FROM t_支払明細 AS d WHERE d.伝票番号 = OLD.伝票番号)
-    WHERE 伝票番号 = OLD.伝票番号 AND OLD.伝票番号 IS NOT NEW.伝票番号;
-END;
 
 ------------------------------------------------------------------------------
--- Stock kept by month: stockbymonth.sql (run after this script; the upgrade
--- to version 2 runs the same file on an older book)
+-- Stock kept by month: stockbymonth.sql (run after this script; the upgrades
+-- to versions 2 and 3 run the same file on an older book)
 ------------------------------------------------------------------------------
 
 ------------------------------------------------------------------------------

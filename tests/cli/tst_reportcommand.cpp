@@ -269,6 +269,7 @@ private slots:
     void periodToTheLastDay_data();
     void periodToTheLastDay();
     void theProgram();
+    void bookCheck();
 };
 
 void TestReportCommand::sameAsTheWindow_data()
@@ -651,6 +652,26 @@ void TestReportCommand::theProgram()
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), int(ReportCommand::Database));
     QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("/nonexistent/BaseDB.mdb"));
+}
+
+void TestReportCommand::bookCheck()
+{
+    TestDb db;
+    writeBook(db.path());
+    const QStringList args = {"check", "--database", db.path()};
+    Run r = run(args);
+    QCOMPARE(r.status, int(ReportCommand::Done));
+    QVERIFY2(r.out.contains("一致"), qPrintable(r.out));
+
+    // One month's figure of one item altered by hand: named, rebuilt, then clean.
+    db.exec("UPDATE t_在庫月計 SET 出庫数 = 出庫数 + 10000 WHERE 商品コード = 'I2' AND 年月 = '2024-03'");
+    r = run(args);
+    QCOMPARE(r.status, int(ReportCommand::Rebuilt));
+    QVERIFY2(r.out.contains("商品 I2 2024-03"), qPrintable(r.out));
+    QVERIFY2(r.out.contains("1 件"), qPrintable(r.out));
+    QCOMPARE(run(args).status, int(ReportCommand::Done));
+
+    QCOMPARE(run({"check", "--tab", "x"}).status, int(ReportCommand::Usage));
 }
 
 QTEST_MAIN(TestReportCommand)

@@ -85,5 +85,6 @@ inline void dropStockByMonth(Connection& c)
     }
     for (const QString& name : triggers)
         c.exec(QStringLiteral("DROP TRIGGER \"%1\"").arg(name));
-    c.exec(QStringLiteral("DROP TABLE t_在庫月計"));
+    c.exec(
+        QStringLiteral("DROP VIEW v_在庫月計_再計算; DROP TABLE t_在庫月計_再計算; DROP TABLE t_在庫月計"));
 }
