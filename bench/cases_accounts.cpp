@@ -237,14 +237,14 @@ void addLedgerCase(BenchSuite& suite, const BenchContext& ctx, const LedgerNames
                     return a.kind < b.kind;
                 return a.no < b.no;
             });
-            sum.balance(Money::fromYen(balance.yenHalfEven()));
+            sum.balance(Money::fromYen(balance.yenHalfAway()));
             for (const Slip& s : slips) {
                 if (s.kind == 1) {
                     sum.amount(s.total);
                     continue;
                 }
                 balance += s.kind == 2 ? s.total : -s.total;
-                sum.balance(Money::fromYen(balance.yenHalfEven()));
+                sum.balance(Money::fromYen(balance.yenHalfAway()));
             }
             return std::int64_t(sum.sum);
         },

@@ -143,7 +143,7 @@ void addListCase(BenchSuite& suite, const BenchContext& ctx)
                 auto amount = [&](int column) { return Money::fromRaw(sqlite3_column_int64(st, column)); };
                 const Money prev = amount(1) - amount(2);
                 const Money billed = prev + amount(4) - amount(3);
-                if (billed.yenHalfEven() <= 0)
+                if (billed.yenHalfAway() <= 0)
                     return;
                 const QString code =
                     QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));

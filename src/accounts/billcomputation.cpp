@@ -205,9 +205,10 @@ BillPeriod BillComputation::build(int year, int month, int closingDay)
         list.setParam(QStringLiteral("SalesSumDateFrom"), p.start);
         list.setParam(QStringLiteral("SalesSumDateTo"), Period::exclusiveEnd(p.end));
         list.setParam(QStringLiteral("ClosingDay"), closingDay);
-        // A bill shows whole yen, halves to the even yen: an amount that shows
-        // as ¥0 (up to half a yen) is no bill.
-        list.setParam(QStringLiteral("BilledAbove"), QVariant::fromValue(Money::fromRaw(Money::Scale / 2)));
+        // A bill shows whole yen, halves away from zero: an amount that shows
+        // as ¥0 (less than half a yen) is no bill; half a yen is ¥1.
+        list.setParam(QStringLiteral("BilledAbove"),
+                      QVariant::fromValue(Money::fromRaw(Money::Scale / 2 - 1)));
         m_lines->setParam(QStringLiteral("SalesSumDateFrom"), p.start);
         m_lines->setParam(QStringLiteral("SalesSumDateTo"), Period::exclusiveEnd(p.end));
         m_period = p;

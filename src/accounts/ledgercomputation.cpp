@@ -323,7 +323,7 @@ Period LedgerComputation::build(const QString& partnerCode, const QDate& from, c
 }
 
 // The balance follows the ledger's order over the rows that carry one. It is
-// kept exactly and shown in whole yen, halves to the even yen, on every such row
+// kept exactly and shown in whole yen, halves away from zero, on every such row
 // (the carried-forward row included), so a shown balance is always the exact
 // balance rounded once: the last one equals the balance list's 残高 rounded the
 // same way, however many fractional amounts came before it.
@@ -347,7 +347,7 @@ void LedgerComputation::writeRunningBalance()
         if (!money.isNull())
             balance -= money.asMoney();
         ds.edit();
-        ds.setValue(kBalance, QVariant::fromValue(Money::fromYen(balance.yenHalfEven())));
+        ds.setValue(kBalance, QVariant::fromValue(Money::fromYen(balance.yenHalfAway())));
         ds.post();
     }
     applyDetailFilter();

@@ -59,7 +59,7 @@ QString Field::display(DisplayFormat format) const
         case DisplayFormat::Money:
             return asMoney().toMoneyText();
         case DisplayFormat::Balance:
-            return Money::fromYen(asMoney().yenHalfEven()).toMoneyText();
+            return asMoney().toMoneyText();
         case DisplayFormat::Price:
             return asMoney().toPriceText();
         case DisplayFormat::Quantity:

@@ -14,7 +14,7 @@ enum class DisplayFormat {
     Text,      // as stored
     Integer,   // plain whole number: slip numbers, codes held as numbers
     Money,     // "¥1,234"
-    Balance,   // "¥1,234", halves to the even yen: balances and billed amounts
+    Balance,   // "¥1,234" as Money (halves away from zero): balances and billed amounts
     Price,     // "¥1,234.5": item prices, up to two decimals
     Quantity,  // "1,234.00"
     Date,      // "2005/04/01"

@@ -187,16 +187,6 @@ Money Money::operator*(std::int64_t factor) const
     return Money(narrow(i128(m_raw) * factor));
 }
 
-std::int64_t Money::yenHalfEven() const
-{
-    std::int64_t q = m_raw / Scale;
-    const std::int64_t r = m_raw % Scale;
-    const std::int64_t twice = (r < 0 ? -r : r) * 2;
-    if (twice > Scale || (twice == Scale && (q % 2) != 0))
-        q += m_raw < 0 ? -1 : 1;
-    return q;
-}
-
 std::int64_t Money::yenHalfAway() const
 {
     return std::int64_t(divideHalfAway(m_raw, Scale));

@@ -44,9 +44,8 @@ public:
     Money operator*(std::int64_t factor) const;
     constexpr auto operator<=>(const Money&) const = default;
 
-    // Whole yen, halves to the even yen (running balances and bill amounts).
-    std::int64_t yenHalfEven() const;
-    // Whole yen, halves away from zero (what a displayed amount shows).
+    // Whole yen, halves away from zero (四捨五入): the one rule of every amount
+    // shown, printed or exported, balances and bills included.
     std::int64_t yenHalfAway() const;
     // Toward zero to whole yen (the tax per unit).
     std::int64_t yenTruncated() const { return m_raw / Scale; }

@@ -130,7 +130,7 @@ CsvCell CsvWriter::cell(const Field& value, DisplayFormat format)
         case DisplayFormat::Money:
             return {QString::number(value.asMoney().yenHalfAway()), true};
         case DisplayFormat::Balance:
-            return {QString::number(value.asMoney().yenHalfEven()), true};
+            return {QString::number(value.asMoney().yenHalfAway()), true};
         case DisplayFormat::Price:
         case DisplayFormat::Quantity:
             return {roundedHalfAway(value.asMoney(), 100).toPlainText(), true};

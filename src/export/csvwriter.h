@@ -41,8 +41,8 @@ public:
     // and filtered): a title row of the shown columns, then one row per row.
     static QByteArray fromModel(const DatasetModel& model);
     // A value as a column of `format` writes it: the number the grid shows,
-    // rounded as the grid rounds it (whole yen for amounts, halves to the even
-    // yen for balances, two decimals for prices and quantities) without
+    // rounded as the grid rounds it (whole yen for amounts and balances, halves
+    // away from zero; two decimals for prices and quantities) without
     // currency sign, separators or trailing zeros; a date as "yyyy/mm/dd".
     static CsvCell cell(const Field& value, DisplayFormat format);
     // One field as it is written: quoted where needed, guarded where it would

@@ -15,7 +15,7 @@ using i128 = __int128;
 constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kInt64Min = std::numeric_limits<std::int64_t>::min();
 // The line tables refuse a product (単価 + 税額) × 数量, in units of 1e-8 yen,
-// beyond this bound: the views round it with ±5000 in 64-bit integers.
+// beyond this bound (the table's CHECK), so the views' rounding stays in 64 bits.
 constexpr i128 kStoredProductLimit = 9223372036854770000LL;
 
 QString lineTooLargeText()
@@ -72,7 +72,16 @@ void checkLine(Money unitPrice, Money tax, Money quantity)
 Money lineTotal(Money unitPrice, Money tax, Money quantity)
 {
     checkLine(unitPrice, tax, quantity);
-    return (unitPrice + tax) * quantity;
+    // The exact product in units of 1e-8 yen, to whole yen halves away from zero.
+    constexpr i128 OneYen = i128(Money::Scale) * Money::Scale;
+    const i128 product = (i128(unitPrice.raw()) + tax.raw()) * quantity.raw();
+    i128 yen = product / OneYen;
+    const i128 rest = product % OneYen;
+    if (rest * 2 >= OneYen)
+        ++yen;
+    else if (rest * 2 <= -OneYen)
+        --yen;
+    return Money::fromYen(std::int64_t(yen));
 }
 
 void SlipTotals::addLine(Money unitPrice, Money tax, Money quantity)
@@ -81,12 +90,10 @@ void SlipTotals::addLine(Money unitPrice, Money tax, Money quantity)
     try {
         const Money beforeTax = m_beforeTax + unitPrice * quantity;
         const Money taxSum = m_tax + tax * quantity;
-        const Money withTax = beforeTax + taxSum;
-        const Money sumOfLineTotals = m_sumOfLineTotals + total;
+        const Money withTax = m_withTax + total;
         m_beforeTax = beforeTax;
         m_tax = taxSum;
         m_withTax = withTax;
-        m_sumOfLineTotals = sumOfLineTotals;
     } catch (const MoneyOverflow&) {
         throw LineAmountError(
             QStringLiteral("伝票の合計金額が大きすぎます。明細の単価または数量を見直してください。"));

@@ -54,27 +54,29 @@ Money taxPerUnit(const QString& taxClass, Money unitPrice, Money rate);
 // as the engine's 64-bit product that the views and the table's check compute.
 void checkLine(Money unitPrice, Money tax, Money quantity);
 
-// 税込合計 of a line: (単価 + 税額) × 数量, rounded to four decimals halves away
-// from zero, exactly as v_売上明細 and v_仕入明細 compute it. Calls checkLine.
+// 税込合計 of a line: (単価 + 税額) × 数量 rounded once to a whole yen, halves
+// away from zero, exactly as v_売上明細 and v_仕入明細 compute it (linetotal.sql):
+// the one rule of a line's total in C++. Calls checkLine.
 Money lineTotal(Money unitPrice, Money tax, Money quantity);
 
-// The three totals of a slip, summed line by line. Each product is rounded to
-// four decimals before it is added. A line or a sum that would not fit, here or
-// as the view's 伝票合計, throws LineAmountError and leaves the totals as they were.
+// The three totals of a slip, summed line by line. 税込合計 adds each line's
+// whole-yen total (lineTotal), so it equals the slip's 伝票合計 and the views';
+// 税抜合計 and 税合計 add the exact products. A line or a sum that would not fit,
+// here or as the view's 伝票合計, throws LineAmountError and leaves the totals as
+// they were.
 class SlipTotals {
 public:
     void addLine(Money unitPrice, Money tax, Money quantity);
 
     Money beforeTax() const { return m_beforeTax; }  // 税抜合計: Σ 単価 × 数量
     Money tax() const { return m_tax; }              // 税合計: Σ 税額 × 数量
-    Money withTax() const { return m_withTax; }      // 税込合計: 税抜合計 + 税合計
+    Money withTax() const { return m_withTax; }      // 税込合計: Σ lineTotal
 
     // The lines under a second cursor (fields 単価, 税額, 数量; an empty value counts 0).
     static SlipTotals of(Cursor lines);
 
 private:
     Money m_beforeTax, m_tax, m_withTax;
-    Money m_sumOfLineTotals;  // what the view's 伝票合計 adds up
 };
 
 }  // namespace LineTax

@@ -125,10 +125,10 @@ void TestBalanceAgreement::listSummarisesLedgers()
                 }
             }
             QVERIFY2(!balances.isEmpty(), qPrintable(where));
-            QVERIFY2(balances.first().yenHalfEven() == rows.fieldAt(i, "繰越残高").asMoney().yenHalfEven() &&
-                         balances.first() == Money::fromYen(balances.first().yenHalfEven()),
+            QVERIFY2(balances.first().yenHalfAway() == rows.fieldAt(i, "繰越残高").asMoney().yenHalfAway() &&
+                         balances.first() == Money::fromYen(balances.first().yenHalfAway()),
                      qPrintable(where));
-            QVERIFY2(balances.last() == Money::fromYen(rows.fieldAt(i, "残高").asMoney().yenHalfEven()),
+            QVERIFY2(balances.last() == Money::fromYen(rows.fieldAt(i, "残高").asMoney().yenHalfAway()),
                      qPrintable(where));
             QVERIFY2(credit == rows.fieldAt(i, listNames.periodCredit).asMoney(), qPrintable(where));
             QVERIFY2(cash == rows.fieldAt(i, listNames.periodCash).asMoney(), qPrintable(where));

@@ -285,7 +285,7 @@ void TestBalanceListForms::openLedgerOfRow()
             const Dataset& ds = ledger->LedgerDataSet();
             for (int i = 0; ds.isOpen() && i < ds.count(); ++i)
                 if (!ds.fieldAt(i, "残高").isNull())
-                    seen.balances << ds.fieldAt(i, "残高").asMoney().yenHalfEven();
+                    seen.balances << ds.fieldAt(i, "残高").asMoney().yenHalfAway();
         }
         QTest::keyClick(modal, Qt::Key_F12);
     });

@@ -23,7 +23,7 @@ const QString kCode = QStringLiteral("顧客コード");
 //   CASH  month end: cash sales only
 //   D30   closing day 30: sales on January 30 and 31 and February 15
 //   NODAY no closing day
-//   HALF  month end: ¥2.5 owed;  HALF0: ¥0.5 owed (shows as ¥0)
+//   HALF  month end: ¥2.5 owed;  HALF0: ¥0.5 owed (shows as ¥1, so billed)
 void writeBook(Connection& c)
 {
     Books b(c, kCustomerSide);
@@ -62,8 +62,11 @@ void writeBook(Connection& c)
     b.goods(61, QDate(2004, 1, 31), credit, "D30", yen(6000));
     b.goods(62, QDate(2004, 2, 15), credit, "D30", yen(2000));
     b.goods(70, QDate(2004, 3, 10), credit, "NODAY", yen(5000));
-    b.goods(80, QDate(2004, 3, 10), credit, "HALF", yen("2.5"));
-    b.goods(81, QDate(2004, 3, 10), credit, "HALF0", yen("0.5"));
+    // Goods lines are whole yen; the half yen comes from a receipt.
+    b.goods(80, QDate(2004, 3, 10), credit, "HALF", yen("3"));
+    b.money(80, QDate(2004, 3, 10), "HALF", {yen("0.5")});
+    b.goods(81, QDate(2004, 2, 10), credit, "HALF0", yen("1"));
+    b.money(81, QDate(2004, 2, 10), "HALF0", {yen("0.5")});
 }
 
 // "code:前月迄売掛残高/今月以降入金額/繰越残高/今月掛売合計/今月請求額/mark" per row.
@@ -206,16 +209,17 @@ void TestBillComputation::billed_data()
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("20th, March: only that closing day")
         << 3 << 20 << QStringList{"A20:3000/0/3000/16000/19000/-1"};
-    QTest::newRow("month end, March") << 3 << 32
-                                      << QStringList{"HALF:0/0/0/2.5/2.5/-1", "NEW:0/0/0/30000/30000/-1",
-                                                     "PAID:100000/100000/0/40000/40000/-1"};
+    QTest::newRow("month end, March")
+        << 3 << 32
+        << QStringList{"HALF:0/0.5/-0.5/3/2.5/-1", "HALF0:0.5/0/0.5/0/0.5/-1", "NEW:0/0/0/30000/30000/-1",
+                       "PAID:100000/100000/0/40000/40000/-1"};
     QTest::newRow("30th, January: January 31 not in it") << 1 << 30 << QStringList{"D30:0/0/0/1000/1000/-1"};
     QTest::newRow("30th, February: January 31 carried")
         << 2 << 30 << QStringList{"D30:7000/0/7000/2000/9000/-1"};
     QTest::newRow("15th, March: nobody closes then") << 3 << 15 << QStringList{};
     QTest::newRow("month end, April: receipts from the first day on")
         << 4 << 32
-        << QStringList{"HALF:2.5/0/2.5/0/2.5/-1", "NEW:30000/0/30000/0/30000/-1",
+        << QStringList{"HALF:2.5/0/2.5/0/2.5/-1", "HALF0:0.5/0/0.5/0/0.5/-1", "NEW:30000/0/30000/0/30000/-1",
                        "PAID:140000/100000/40000/0/40000/-1"};
 }
 

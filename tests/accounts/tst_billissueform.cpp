@@ -262,16 +262,17 @@ void TestBillIssueForm::halfYenOnScreenAsInTheBalanceList()
         Books b(c, kCustomerSide);
         b.partner("H");
         db.exec("UPDATE m_顧客 SET 締日 = 32");
-        b.goods(1, QDate(2004, 2, 10), Books::Credit, "H", yen("2.5"));
+        b.goods(1, QDate(2004, 2, 10), Books::Credit, "H", yen("3"));
+        b.money(1, QDate(2004, 2, 11), "H", {yen("0.5")});  // ¥2.5 owed
     }
     TBillIssueForm bills(nullptr);
     QVERIFY(showActive(&bills));
     display(bills, "2004", 3, 31);
     const DatasetModel* billColumns = bills.GridList->datasetModel();
     QCOMPARE(column(bills.GridList, billColumns->modelColumnOf(QStringLiteral("前月迄売掛残高"))),
-             QStringList{"¥2"});
+             QStringList{"¥3"});
     QCOMPARE(column(bills.GridList, billColumns->modelColumnOf(QStringLiteral("今月請求額"))),
-             QStringList{"¥2"});
+             QStringList{"¥3"});
     bills.close();
 
     TAccountsReceivableListForm list(nullptr);
@@ -281,8 +282,8 @@ void TestBillIssueForm::halfYenOnScreenAsInTheBalanceList()
     QTest::mouseClick(list.ButtonDisp, Qt::LeftButton);
     const DatasetModel* listColumns = list.GridList->datasetModel();
     QCOMPARE(column(list.GridList, listColumns->modelColumnOf(QStringLiteral("繰越残高"))),
-             QStringList{"¥2"});
-    QCOMPARE(column(list.GridList, listColumns->modelColumnOf(QStringLiteral("残高"))), QStringList{"¥2"});
+             QStringList{"¥3"});
+    QCOMPARE(column(list.GridList, listColumns->modelColumnOf(QStringLiteral("残高"))), QStringList{"¥3"});
 }
 
 QTEST_MAIN(TestBillIssueForm)

@@ -449,17 +449,19 @@ void TestLedgerComputation::fractionalAmounts()
     Connection c(db.path());
     Books b(c, kCustomerSide);
     b.partner("P1");
-    b.goods(1, QDate(2024, 2, 1), Books::Credit, "P1", Money::parse(u"0.5"));
-    b.goods(2, QDate(2024, 3, 1), Books::Credit, "P1", Money::parse(u"0.5"));
-    b.goods(3, QDate(2024, 3, 2), Books::Credit, "P1", Money::parse(u"1.5"));
-    b.money(1, QDate(2024, 3, 3), "P1", {Money::parse(u"0.25")});
-    b.goods(4, QDate(2024, 3, 4), Books::Credit, "P1", Money::parse(u"1.25"));
+    // A goods line is whole yen (1.25 is ¥1); receipts keep their fractions.
+    b.goods(1, QDate(2024, 2, 1), Books::Credit, "P1", Money::parse(u"3"));
+    b.money(1, QDate(2024, 2, 2), "P1", {Money::parse(u"0.5")});
+    b.money(2, QDate(2024, 3, 1), "P1", {Money::parse(u"1")});
+    b.money(3, QDate(2024, 3, 2), "P1", {Money::parse(u"1.75")});
+    b.goods(2, QDate(2024, 3, 3), Books::Credit, "P1", Money::parse(u"1.25"));
+    b.money(4, QDate(2024, 3, 4), "P1", {Money::parse(u"-1")});
 
     LedgerComputation ledger(c, LedgerNames::customer());
     ledger.build("P1", F, T);
-    // Each shown balance is the exact balance (0.5, 1, 2.5, 2.25, 3.5) in whole
-    // yen, halves to even; the carried-forward row too.
-    QCOMPARE(balancesOf(ledger.dataset()), (QList<Money>{yen(0), yen(1), yen(2), yen(2), yen(4)}));
+    // Each shown balance is the exact balance (2.5, 1.5, -0.25, 0.75, 1.75) in
+    // whole yen, halves away from zero; the carried-forward row too.
+    QCOMPARE(balancesOf(ledger.dataset()), (QList<Money>{yen(3), yen(2), yen(0), yen(1), yen(2)}));
 }
 
 void TestLedgerComputation::failureLeavesLedgerClosed()

@@ -62,7 +62,7 @@ QList<qint64> balancesOf(const Dataset& ds)
     QList<qint64> out;
     for (int i = 0; i < ds.count(); ++i)
         if (!ds.fieldAt(i, "残高").isNull())
-            out << ds.fieldAt(i, "残高").asMoney().yenHalfEven();
+            out << ds.fieldAt(i, "残高").asMoney().yenHalfAway();
     return out;
 }
 

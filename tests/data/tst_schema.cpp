@@ -204,6 +204,20 @@ void TestSchema::lineViewsWithoutMasters()
              (QVariantList{"現金", QVariant()}));
 }
 
+// (単価 + 税額) × 数量, exact in 128 bits, to whole yen halves away from zero:
+// worked out here apart from the view's text and from LineTax.
+Money wholeYenLine(std::int64_t price, std::int64_t tax, std::int64_t qty)
+{
+    const __int128 p = (__int128(price) + tax) * qty;  // units of 1e-8 yen
+    const __int128 unit = __int128(Money::Scale) * Money::Scale;
+    __int128 yen = p / unit;
+    if ((p % unit) * 2 >= unit)
+        ++yen;
+    else if ((p % unit) * 2 <= -unit)
+        --yen;
+    return Money::fromYen(std::int64_t(yen));
+}
+
 // Lines as (単価, 税額, 数量) in ten-thousandths; a missing value is null.
 using LineValues = std::vector<std::array<std::optional<std::int64_t>, 3>>;
 Q_DECLARE_METATYPE(LineValues)
@@ -215,22 +229,24 @@ void TestSchema::goodsSlipTotal_data()
 
     // 999 at 8 %: tax 79, (999 + 79) × 3 = 3,234.
     QTest::newRow("tax included") << LineValues{{9990000, 790000, 30000}} << 32340000LL;
-    // Quantity 2.5 at 100 + 5: 262.5.
-    QTest::newRow("fractional quantity") << LineValues{{1000000, 50000, 25000}} << 2625000LL;
-    QTest::newRow("two lines") << LineValues{{9990000, 790000, 30000}, {1000000, 50000, 25000}} << 34965000LL;
+    // Quantity 2.5 at 100 + 5: 262.5, a whole yen 263.
+    QTest::newRow("fractional quantity") << LineValues{{1000000, 50000, 25000}} << 2630000LL;
+    QTest::newRow("two lines") << LineValues{{9990000, 790000, 30000}, {1000000, 50000, 25000}} << 34970000LL;
     // A returned item: negative quantity.
     QTest::newRow("negative quantity")
         << LineValues{{1000000, 100000, -20000}, {500000, 0, 10000}} << -1700000LL;
     QTest::newRow("negative price") << LineValues{{-12340000, -610000, 10000}} << -12950000LL;
-    // 0.0001 × 0.5 = 0.00005: a half, rounded away from zero either way.
-    QTest::newRow("half up") << LineValues{{1, 0, 5000}} << 1LL;
-    QTest::newRow("half down") << LineValues{{-1, 0, 5000}} << -1LL;
-    QTest::newRow("half, negative quantity") << LineValues{{1, 0, -5000}} << -1LL;
-    QTest::newRow("below half") << LineValues{{1, 0, 4999}} << 0LL;
-    QTest::newRow("above half") << LineValues{{1, 0, 5001}} << 1LL;
-    // 0.0003 × 0.5 = 0.00015 → 0.0002; each line rounds before the sum.
-    QTest::newRow("each line rounds") << LineValues{{3, 0, 5000}, {3, 0, 5000}} << 4LL;
-    QTest::newRow("rounding cancels") << LineValues{{3, 0, 5000}, {-3, 0, 5000}} << 0LL;
+    // 1 × 0.5 = 0.5 yen: a half, rounded away from zero either way.
+    QTest::newRow("half up") << LineValues{{10000, 0, 5000}} << 10000LL;
+    QTest::newRow("half down") << LineValues{{-10000, 0, 5000}} << -10000LL;
+    QTest::newRow("half, negative quantity") << LineValues{{10000, 0, -5000}} << -10000LL;
+    QTest::newRow("2.5 to 3, not to the even 2") << LineValues{{25000, 0, 10000}} << 30000LL;
+    QTest::newRow("below half") << LineValues{{10000, 0, 4999}} << 0LL;
+    QTest::newRow("above half") << LineValues{{10000, 0, 5001}} << 10000LL;
+    QTest::newRow("a ten-thousandth of a yen") << LineValues{{1, 0, 5000}} << 0LL;
+    // 0.3 yen × 5 = 1.5 → 2 on each line; the sum adds the whole yen.
+    QTest::newRow("each line rounds") << LineValues{{3000, 0, 50000}, {3000, 0, 50000}} << 40000LL;
+    QTest::newRow("rounding cancels") << LineValues{{3000, 0, 50000}, {-3000, 0, 50000}} << 0LL;
     // A null price, tax or quantity counts as 0.
     QTest::newRow("null quantity") << LineValues{{1000000, 50000, std::nullopt}} << 0LL;
     QTest::newRow("null price and tax") << LineValues{{std::nullopt, std::nullopt, 30000}} << 0LL;
@@ -245,11 +261,10 @@ void TestSchema::goodsSlipTotal()
     QFETCH(LineValues, lines);
     QFETCH(qlonglong, expected);
 
-    // The same total through Money, as a slip window computes it.
+    // The same total line by line in whole yen, as a slip window computes it.
     Money viaMoney;
     for (const auto& l : lines)
-        viaMoney += (Money::fromRaw(l[0].value_or(0)) + Money::fromRaw(l[1].value_or(0))) *
-                    Money::fromRaw(l[2].value_or(0));
+        viaMoney += wholeYenLine(l[0].value_or(0), l[1].value_or(0), l[2].value_or(0));
     QCOMPARE(viaMoney.raw(), expected);
 
     TestDb db;
@@ -270,8 +285,7 @@ void TestSchema::goodsSlipTotal()
                            .arg(k->lineView),
                        {n});
             QCOMPARE(lineTotal.typeId(), QMetaType::LongLong);
-            const Money m = (Money::fromRaw(l[0].value_or(0)) + Money::fromRaw(l[1].value_or(0))) *
-                            Money::fromRaw(l[2].value_or(0));
+            const Money m = wholeYenLine(l[0].value_or(0), l[1].value_or(0), l[2].value_or(0));
             QCOMPARE(lineTotal.toLongLong(), m.raw());
             lineSum += m;
         }
@@ -284,7 +298,8 @@ void TestSchema::goodsSlipTotal()
 }
 
 // Many random lines, from tiny fractions to large amounts and of either sign:
-// the view's 税込合計 equals Money's product on every one.
+// the view's 税込合計 equals Money's product, rounded to whole yen halves away
+// from zero, on every one.
 void TestSchema::lineTotalAgreesWithMoney()
 {
     TestDb db;
@@ -307,7 +322,7 @@ void TestSchema::lineTotalAgreesWithMoney()
         ins.bind(3, raw(tax));
         ins.bind(4, raw(qty));
         ins.run();
-        expected.push_back((Money::fromRaw(price) + Money::fromRaw(tax)) * Money::fromRaw(qty));
+        expected.push_back(wholeYenLine(price, tax, qty));
     }
     t.commit();
 
@@ -336,8 +351,9 @@ void TestSchema::amountSlipTotal()
     insertHeader(c, k, 2, QDate(2024, 1, 11), "A");  // no lines
     if (!k.goods)
         run(c, QStringLiteral("INSERT INTO %1 (伝票番号, 明細番号, 金額) VALUES (1, 4, NULL)").arg(k.lines));
+    // Goods lines are whole yen each (12,346 - 2,346 + 0); amounts add as typed.
     QCOMPARE(column(c, QStringLiteral("SELECT 伝票合計 FROM %1 ORDER BY 伝票番号").arg(k.view)),
-             (QVariantList{100000001LL, 0LL}));
+             (QVariantList{k.goods ? 100000000LL : 100000001LL, 0LL}));
 }
 
 void TestSchema::periodEdges()

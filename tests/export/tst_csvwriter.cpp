@@ -42,10 +42,10 @@ void TestCsvWriter::cellOfEachFormat_data()
                                     << true;
     QTest::newRow("money big") << QVariant(qint64(1234567890120000)) << f(DisplayFormat::Money)
                                << "123456789012" << true;
-    QTest::newRow("balance half even")
-        << QVariant(qint64(12345000)) << f(DisplayFormat::Balance) << "1234" << true;
-    QTest::newRow("balance negative")
-        << QVariant(qint64(-25000)) << f(DisplayFormat::Balance) << "-2" << true;
+    QTest::newRow("balance half away from zero")
+        << QVariant(qint64(12345000)) << f(DisplayFormat::Balance) << "1235" << true;
+    QTest::newRow("balance negative half away from zero")
+        << QVariant(qint64(-25000)) << f(DisplayFormat::Balance) << "-3" << true;
     QTest::newRow("price one decimal")
         << QVariant(qint64(12345000)) << f(DisplayFormat::Price) << "1234.5" << true;
     QTest::newRow("price rounds to cents")

@@ -119,13 +119,19 @@ void TestLineTax::lineTotal_data()
     QTest::addColumn<Money>("quantity");
     QTest::addColumn<Money>("total");
 
+    // Rounded once, at the line, to a whole yen, halves away from zero.
     QTest::newRow("999 + 79 at 3") << m("999") << m("79") << m("3") << m("3234");
-    QTest::newRow("quantity 2.5") << m("100") << m("5") << m("2.5") << m("262.5");
+    QTest::newRow("quantity 2.5: half a yen up") << m("100") << m("5") << m("2.5") << m("263");
     QTest::newRow("negative price") << m("-1234") << m("-61") << m("2") << m("-2590");
     QTest::newRow("negative quantity") << m("1234") << m("61") << m("-2") << m("-2590");
-    QTest::newRow("rounded to four decimals") << m("1234.5678") << m("98") << m("0.3333") << m("444.1448");
-    QTest::newRow("half rounds away from zero") << m("0.0001") << m("0") << m("0.5") << m("0.0001");
-    QTest::newRow("negative half away from zero") << m("-0.0001") << m("0") << m("0.5") << m("-0.0001");
+    QTest::newRow("a return of 2.5: half a yen down") << m("100.2") << m("0") << m("-2.5") << m("-251");
+    QTest::newRow("fraction under a half") << m("1234.5678") << m("98") << m("0.3333") << m("444");
+    QTest::newRow("1.5 to 2") << m("1.5") << m("0") << m("1") << m("2");
+    QTest::newRow("2.5 to 3, not to the even 2") << m("2.5") << m("0") << m("1") << m("3");
+    QTest::newRow("a return of -2.5 to -3") << m("2.5") << m("0") << m("-1") << m("-3");
+    QTest::newRow("just under a half") << m("0.9999") << m("0") << m("0.5") << m("0");
+    QTest::newRow("just under a negative half") << m("0.9999") << m("0") << m("-0.5") << m("0");
+    QTest::newRow("a ten-thousandth of a yen") << m("0.0001") << m("0") << m("0.5") << m("0");
     QTest::newRow("empty values count 0") << m("0") << m("0") << m("3") << m("0");
 }
 
@@ -154,12 +160,12 @@ void TestLineTax::slipTotals()
     totals.addLine(m("100"), m("5"), m("2.5"));
     QCOMPARE(totals.beforeTax(), m("250"));
     QCOMPARE(totals.tax(), m("12.5"));
-    QCOMPARE(totals.withTax(), m("262.5"));
+    QCOMPARE(totals.withTax(), m("263"));  // the line's whole yen, as 伝票合計 adds it
     totals.addLine(m("999"), m("79"), m("3"));
     totals.addLine(m("-1000"), m("0"), m("1"));
     QCOMPARE(totals.beforeTax(), m("2247"));
     QCOMPARE(totals.tax(), m("249.5"));
-    QCOMPARE(totals.withTax(), m("2496.5"));
+    QCOMPARE(totals.withTax(), m("2497"));
 
     // Over a second cursor: an empty price or quantity counts 0, and the
     // dataset's own cursor does not move.
@@ -176,7 +182,7 @@ void TestLineTax::slipTotals()
     QCOMPARE(lines.currentRow(), 1);
     QCOMPARE(fromCursor.beforeTax(), m("250"));
     QCOMPARE(fromCursor.tax(), m("12.5"));
-    QCOMPARE(fromCursor.withTax(), m("262.5"));
+    QCOMPARE(fromCursor.withTax(), m("263"));
 }
 
 void TestLineTax::storedLimit_data()
@@ -251,8 +257,10 @@ void TestLineTax::slipTotalTooLarge()
     } catch (const LineAmountError& e) {
         QVERIFY(e.message().contains(QStringLiteral("伝票の合計金額")));
     }
-    QCOMPARE(added, 10000);
-    QCOMPARE(totals.withTax(), Money::fromRaw(922337203685477) * std::int64_t(10000));
+    // Each line is ¥92,233,720,368.5477, ¥92,233,720,369 in whole yen: the
+    // 10,000th of those no longer fits.
+    QCOMPARE(added, 9999);
+    QCOMPARE(totals.withTax(), Money::fromYen(92233720369) * std::int64_t(9999));
 }
 
 void TestLineTax::rateInForce_data()
