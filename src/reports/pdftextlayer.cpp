@@ -8,7 +8,7 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <set>
+#include <cctype>
 
 namespace {
 
