@@ -22,7 +22,7 @@ for f in usr/bin/corvinta usr/bin/corvinta-report usr/share/corvinta/BaseDB.mdb 
 done
 desktop-file-validate "$scratch/root/usr/share/applications/corvinta.desktop"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for need in libqt6widgets6 libqt6svg6 libsqlite3-0 fonts-ipafont-gothic qt6-translations-l10n; do
+for need in libqt6widgets6 libqt6svg6 libsqlite3-0 fonts-ipafont-gothic fonts-noto-cjk qt6-translations-l10n; do
   case "$depends" in *"$need"*) ;; *) echo "Depends lacks $need: $depends" >&2; exit 1 ;; esac
 done
 

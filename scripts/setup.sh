@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   qt6-translations-l10n
   libsqlite3-dev
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic fonts-noto-cjk
   poppler-utils
   dpkg-dev desktop-file-utils file
   e2fsprogs

@@ -67,6 +67,9 @@ struct ReportDocument {
     QSizeF paper{210, 297};  // portrait mm
     std::vector<ReportPage> pages;
     std::vector<ReportOverflow> overflows;
+    // What the GetaMarks in the texts stand for, each once: the characters no
+    // installed face draws, and GetaMark itself where a text holds one.
+    std::vector<char32_t> markedCharacters;
 
     QSizeF pageSize() const { return orientation == QPageLayout::Landscape ? paper.transposed() : paper; }
     // The device set-up the document is drawn for: no margins, origin at the paper's corner.

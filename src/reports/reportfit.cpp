@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <deque>
 
+#include "pdftextlayer.h"
 #include "reportpainter.h"
 
 namespace {
@@ -61,6 +62,49 @@ qreal TextFitter::ascent(const ReportFont& font)
 qreal TextFitter::lineHeight(const ReportFont& font)
 {
     return d->metrics(font).height() / DotsPerMm;
+}
+
+namespace {
+
+// Characters that print nothing of their own: spaces, controls, joiners and
+// variation selectors. No face needs them.
+bool printsNothing(char32_t code)
+{
+    const QChar::Category category = QChar::category(code);
+    return QChar::isSpace(code) || category == QChar::Other_Control || category == QChar::Other_Format ||
+           (code >= 0xFE00 && code <= 0xFE0F) || (code >= 0xE0100 && code <= 0xE01EF);
+}
+
+}  // namespace
+
+QString TextFitter::printable(const QString& text, const ReportFont& font, std::vector<char32_t>& marked)
+{
+    const QFontMetricsF& metrics = d->metrics(font);
+    const auto note = [&](char32_t code) {
+        if (std::find(marked.begin(), marked.end(), code) == marked.end())
+            marked.push_back(code);
+    };
+    QString printed;
+    bool changed = false;
+    for (qsizetype from = 0, next = 0; from < text.size(); from = next) {
+        char32_t code = text.at(from).unicode();
+        next = from + 1;
+        if (text.at(from).isHighSurrogate() && next < text.size() && text.at(next).isLowSurrogate())
+            code = QChar::surrogateToUcs4(text.at(from), text.at(next++));
+        const bool broken = QChar::isSurrogate(code);  // half of a pair: U+FFFD stands for it
+        if (broken)
+            code = QChar::ReplacementCharacter;
+        const bool drawn = !broken && (code < 0x80 || printsNothing(code) || metrics.inFontUcs4(code));
+        if (code == GetaMark || !drawn)
+            note(code);
+        if (!drawn && !changed) {
+            printed = text.left(from);
+            changed = true;
+        }
+        if (changed)
+            printed += drawn ? text.mid(from, next - from) : QString(GetaMark);
+    }
+    return changed ? printed : text;
 }
 
 namespace {

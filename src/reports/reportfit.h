@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 #include "reportlayout.h"
 
@@ -69,6 +70,10 @@ public:
     // MinTextPointSize; what does not fit even then ends in "…".
     WrappedText wrap(const QString& text, const ReportFont& font, const QSizeF& box);
     qreal lineHeight(const ReportFont& font);  // mm
+    // The text with GetaMark for each character neither the print face nor a
+    // face it falls back to draws; what each mark stands for is added to
+    // `marked` (once), as is a GetaMark the text holds itself.
+    QString printable(const QString& text, const ReportFont& font, std::vector<char32_t>& marked);
 
 private:
     struct Impl;

@@ -319,6 +319,8 @@ void ReportPaginator::placeItem(const ReportItem& item, qreal left, qreal top, c
             break;
         }
     }
+    if (op.kind == ReportOp::Kind::Text && !op.text.isEmpty())
+        op.text = m_fitter.printable(op.text, op.font, m_doc.markedCharacters);
     if (op.kind == ReportOp::Kind::Text && op.wordWrap) {
         placeWrapped(std::move(op));
         return;

@@ -6,6 +6,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include "pdftextlayer.h"
 #include "report.h"
 #include "reportfit.h"
 
@@ -82,6 +83,8 @@ void ReportPainter::paintText(const ReportOp& op)
         m_current = &entry;
     }
     m_painter.setPen(op.color.isValid() ? op.color : QColor(Qt::black));
+    if (m_notes)
+        m_notes->noteText(op.text, entry.font, m_device);
     if (op.wordWrap) {
         m_painter.drawText(box, int(op.alignment | Qt::AlignTop | Qt::TextWordWrap), op.text);
         return;
@@ -127,13 +130,14 @@ void ReportPainter::paintRectangle(const ReportOp& op)
     m_painter.setBrush(Qt::NoBrush);
 }
 
-void paintDocument(const ReportDocument& document, QPagedPaintDevice& device)
+void paintDocument(const ReportDocument& document, QPagedPaintDevice& device, TextLayerNotes* notes)
 {
     device.setPageLayout(document.pageLayout());
     QPainter painter;
     if (!painter.begin(&device))
         throw ReportError(QStringLiteral("「%1」を出力できません。").arg(document.title));
     ReportPainter pages(painter, device);
+    pages.setTextLayerNotes(notes);
     for (size_t i = 0; i < document.pages.size(); ++i) {
         if (i > 0 && !device.newPage())
             throw ReportError(QStringLiteral("「%1」の改ページに失敗しました。").arg(document.title));
@@ -194,6 +198,9 @@ void writePdf(const ReportDocument& document, const QString& path)
 {
     const QString failed = QStringLiteral("PDFファイル %1 を書き込めません。").arg(path);
     QByteArray pdf;
+    TextLayerNotes notes;
+    if (document.markedCharacters.size() == 1 && document.markedCharacters.front() != GetaMark)
+        notes.setMarkStandsFor(document.markedCharacters.front());
     {
         QBuffer buffer(&pdf);
         buffer.open(QIODevice::WriteOnly);
@@ -202,12 +209,13 @@ void writePdf(const ReportDocument& document, const QString& path)
         writer.setCreator(QStringLiteral("Corvinta"));
         writer.setResolution(ReportPdfResolution);
         try {
-            paintDocument(document, writer);
+            paintDocument(document, writer, &notes);
         } catch (const ReportError&) {
             throw ReportError(failed);
         }
     }
     correctTextLayer(pdf);
+    completeTextLayer(pdf, notes);
     QSaveFile file(path);
     file.setDirectWriteFallback(true);  // an existing file in a folder that takes no new files
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())

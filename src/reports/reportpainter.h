@@ -11,6 +11,7 @@
 class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
+class TextLayerNotes;
 
 // Every layout prints in one proportional Gothic face.
 inline constexpr const char* ReportFontFamily = "IPAPGothic";
@@ -26,6 +27,8 @@ class ReportPainter {
 public:
     ReportPainter(QPainter& painter, const QPaintDevice& device);
     void paintPage(const ReportPage& page);
+    // Where the texts drawn are noted for the PDF's text layer; none by default.
+    void setTextLayerNotes(TextLayerNotes* notes) { m_notes = notes; }
 
 private:
     struct FontEntry {
@@ -46,11 +49,15 @@ private:
     qreal m_dotsPerMmY;
     std::deque<FontEntry> m_fonts;  // stable addresses for m_current
     const FontEntry* m_current = nullptr;
+    TextLayerNotes* m_notes = nullptr;
 };
 
 // Draws every page of `document` on `device`. Throws ReportError when the device
 // cannot be drawn on (a PDF file that cannot be written, a printer that fails).
-void paintDocument(const ReportDocument& document, QPagedPaintDevice& device);
+void paintDocument(const ReportDocument& document, QPagedPaintDevice& device,
+                   TextLayerNotes* notes = nullptr);
 
-// Writes `document` to a PDF file at `path`, with the face embedded.
+// Writes `document` to a PDF file at `path`, with the faces embedded and a text
+// layer that copies out as printed (a GetaMark as the character it stands for,
+// where the document's marks all stand for one).
 void writePdf(const ReportDocument& document, const QString& path);

@@ -16,6 +16,7 @@
 #include "ledgercustomerrptform.h"
 #include "ledgersupplierrptform.h"
 #include "pdftext.h"
+#include "pdftextlayer.h"
 #include "reportfixture.h"
 #include "reportpainter.h"
 #include "reportpreview.h"
@@ -34,6 +35,8 @@ private slots:
     void faceIsEmbedded();
     void twentyPageLedgerRendersQuickly();
     void largeAmountsReadAsPrinted();
+    void namesBeyondTheFaceCopyOut_data();
+    void namesBeyondTheFaceCopyOut();
     void unwritableFileIsAnError();
     void previewSaveRefusesTheBook();
     void previewShowsEveryPageAndIsReleased();
@@ -302,6 +305,65 @@ void TestReportPdf::largeAmountsReadAsPrinted()
     const QByteArray mapped = destinations.join(' ');
     QVERIFY(mapped.contains("<0020>") && mapped.contains("<FF5E>"));
     QVERIFY(!mapped.contains("<0009>") && !mapped.contains("<301C>"));
+}
+
+void TestReportPdf::namesBeyondTheFaceCopyOut_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("marked");  // no face has a character of it: it prints as the mark
+    QTest::newRow("beyond JIS X 0208") << QStringLiteral("𠮷野家") << false;
+    QTest::newRow("emoji") << QStringLiteral("青木😀商店") << false;
+    QTest::newRow("private use") << QStringLiteral("青木\uE000商店") << true;
+    QTest::newRow("unassigned") << QStringLiteral("青木\U0003FFFD商店") << true;
+}
+
+void TestReportPdf::namesBeyondTheFaceCopyOut()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, marked);
+    const QRectF nameBox(67.1, 21.5, 53.2, 5);
+    auto ledger = m_fx->ledger(2);
+    auto print = [&](const QString& partnerName, const QString& file) {
+        auto customer = m_fx->partner(false, "C0001", partnerName);
+        TLedgerCustomerRptForm rpt(*ledger, *customer);
+        rpt.setPrintDate(QDate(2024, 5, 7));
+        const ReportDocument doc = rpt.paginate();
+        writePdf(doc, m_dir->filePath(file));
+        return doc;
+    };
+    print(QStringLiteral("青木商店"), "plain.pdf");
+    const ReportDocument doc = print(name, "named.pdf");
+    const QList<PdfWord> plain = pdfWords(m_dir->filePath("plain.pdf"));
+    const QList<PdfWord> found = pdfWords(m_dir->filePath("named.pdf"));
+    if (marked) {
+        const auto& ops = doc.pages.front().ops;
+        QVERIFY(std::any_of(ops.begin(), ops.end(),
+                            [](const ReportOp& op) { return op.text == QStringLiteral("青木〓商店"); }));
+    }
+
+    // The name copies out as typed, whichever face drew it, also where the mark stands in for it.
+    QString copied;
+    for (const PdfWord& w : found) {
+        if (w.page == 1 && nameBox.contains(w.mm.center()))
+            copied += w.text;
+    }
+    QCOMPARE(copied, name);
+    // Every other text stands where it stands beside a name of the print face.
+    const auto others = [&](const QList<PdfWord>& words) {
+        return std::count_if(words.begin(), words.end(),
+                             [&](const PdfWord& w) { return !nameBox.contains(w.mm.center()); });
+    };
+    QCOMPARE(others(found), others(plain));
+    for (const PdfWord& w : plain) {
+        if (nameBox.contains(w.mm.center()))
+            continue;
+        const auto same = std::find_if(found.begin(), found.end(), [&](const PdfWord& f) {
+            return f.text == w.text && f.page == w.page &&
+                   (f.mm.topLeft() - w.mm.topLeft()).manhattanLength() < 0.01 &&
+                   std::abs(f.mm.width() - w.mm.width()) < 0.01;
+        });
+        QVERIFY2(same != found.end(), qPrintable(w.text));
+    }
 }
 
 void TestReportPdf::unwritableFileIsAnError()
