@@ -24,6 +24,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
+
 #include "aboutcorvintadlg.h"
 #include "book.h"
 #include "bookcheck.h"
@@ -327,19 +329,21 @@ QString TMainForm::statusText() const
 
 namespace {
 
-// Upgrading a large book (filling a new kept figure from ten years of lines)
-// takes a while: it runs beside the event loop under a busy dialog, so the
-// window stays drawn and the user sees that work is going on.
-void upgradeWithProgress(QWidget* parent, const QString& path)
+// Work on the whole book (an upgrade, the check) that takes a while: it runs
+// in a worker thread beside the event loop under a busy dialog (user input held
+// back), so the window stays drawn and the user sees that work is going on.
+// What the work throws is thrown here.
+void runWithProgress(QWidget* parent, const QString& title, const QString& label,
+                     const std::function<void()>& work)
 {
-    QProgressDialog progress(QStringLiteral("帳簿を新しい版に更新しています…"), QString(), 0, 0, parent);
-    progress.setWindowTitle(QStringLiteral("帳簿の更新"));
+    QProgressDialog progress(label, QString(), 0, 0, parent);
+    progress.setWindowTitle(title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     std::exception_ptr failure;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            Book::upgrade(path);
+            work();
         } catch (...) {
             failure = std::current_exception();
         }
@@ -353,31 +357,21 @@ void upgradeWithProgress(QWidget* parent, const QString& path)
         std::rethrow_exception(failure);
 }
 
-// The kept figures of the book checked and rebuilt in a worker thread on its
-// own connection, the event loop running meanwhile (user input held back).
+void upgradeWithProgress(QWidget* parent, const QString& path)
+{
+    runWithProgress(parent, QStringLiteral("帳簿の更新"), QStringLiteral("帳簿を新しい版に更新しています…"),
+                    [&] { Book::upgrade(path); });
+}
+
+// The kept figures checked and rebuilt on the worker's own connection.
 BookCheck::Result checkWithProgress(QWidget* parent, const QString& path)
 {
-    QProgressDialog progress(QStringLiteral("帳簿の集計を明細から点検しています…"), QString(), 0, 0, parent);
-    progress.setWindowTitle(QStringLiteral("帳簿の点検"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    std::exception_ptr failure;
     BookCheck::Result result;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        try {
-            Connection c(path);
-            result = BookCheck::checkAndRebuild(c);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }));
-    QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
-    if (failure)
-        std::rethrow_exception(failure);
+    runWithProgress(parent, QStringLiteral("帳簿の点検"),
+                    QStringLiteral("帳簿の集計を明細から点検しています…"), [&] {
+                        Connection c(path);
+                        result = BookCheck::checkAndRebuild(c);
+                    });
     return result;
 }
 

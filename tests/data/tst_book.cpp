@@ -29,20 +29,6 @@ QByteArray bytesOf(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// Runs statements on a file through the engine alone, as another tool would.
-void rawExec(const QString& path, const char* sql)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    char* err = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
-    const QString msg = err ? QString::fromUtf8(err) : QString();
-    sqlite3_free(err);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error(msg.toStdString());
-}
-
 int versionOf(const QString& path)
 {
     Connection c;

@@ -41,19 +41,6 @@ int locksHeldOn(const QString& path)
     return n;
 }
 
-void rawExec(const QString& path, const char* sql)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    char* err = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
-    const QString msg = err ? QString::fromUtf8(err) : QString();
-    sqlite3_free(err);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error(msg.toStdString());
-}
-
 qint64 scalar(Connection& c, const char* sql)
 {
     Statement st(c, sql);
@@ -113,6 +100,25 @@ struct Child {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
+
+// A writer in rollback-journal mode killed with pages of its transaction
+// (every staff row deleted, a large table made) already in the file: the
+// journal that can put them back is left "hot".
+void killWriterMidSave(const QString& path)
+{
+    Child writer([&](int) {
+        sqlite3* h = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &h);
+        sqlite3_exec(h,
+                     "PRAGMA cache_size=2; BEGIN; DELETE FROM m_担当者; CREATE TABLE junk(x);"
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                     "INSERT INTO junk SELECT randomblob(2000) FROM n",
+                     nullptr, nullptr, nullptr);
+        ::kill(::getpid(), SIGKILL);
+        return false;
+    });
+    (void)writer.finish();
+}
 
 void signalReady(int fd)
 {
@@ -253,20 +259,7 @@ void TestBookSafety::hotJournalIsRolledBackNotRefused()
     TestDb db;
     db.exec("INSERT INTO m_担当者 (担当者コード, 担当者名) VALUES ('01', 'kept')");
     rawExec(db.path(), "PRAGMA journal_mode=DELETE");
-    // A writer killed with pages of its transaction already in the file: the
-    // journal that can put them back is "hot".
-    Child writer([&](int) {
-        sqlite3* h = nullptr;
-        sqlite3_open(db.path().toUtf8().constData(), &h);
-        sqlite3_exec(h,
-                     "PRAGMA cache_size=2; BEGIN; DELETE FROM m_担当者; CREATE TABLE junk(x);"
-                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                     "INSERT INTO junk SELECT randomblob(2000) FROM n",
-                     nullptr, nullptr, nullptr);
-        ::kill(::getpid(), SIGKILL);
-        return false;
-    });
-    (void)writer.finish();
+    killWriterMidSave(db.path());
     QVERIFY(QFileInfo(db.path() + "-journal").size() > 0);
 
     const Book::State state = Book::inspect(db.path(), Book::Depth::Full);
@@ -279,18 +272,7 @@ void TestBookSafety::fullDiskIsNotCalledDamage()
 {
     TestDb db;
     rawExec(db.path(), "PRAGMA journal_mode=DELETE");
-    Child writer([&](int) {
-        sqlite3* h = nullptr;
-        sqlite3_open(db.path().toUtf8().constData(), &h);
-        sqlite3_exec(h,
-                     "PRAGMA cache_size=2; BEGIN; CREATE TABLE junk(x);"
-                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                     "INSERT INTO junk SELECT randomblob(2000) FROM n",
-                     nullptr, nullptr, nullptr);
-        ::kill(::getpid(), SIGKILL);
-        return false;
-    });
-    (void)writer.finish();
+    killWriterMidSave(db.path());
     // Putting the journal's pages back needs room the disk no longer has.
     FaultyVfs::install();
     FaultyVfs::failFromWrite(1, SQLITE_FULL);

@@ -7,10 +7,13 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <sqlite3.h>
+
 #include <concepts>
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <stdexcept>
 
 #include "connection.h"
 #include "money.h"
@@ -32,6 +35,21 @@ inline void execute(Connection& c, const QString& sql, const QVariantList& param
     for (int i = 0; i < params.size(); ++i)
         st.bind(i + 1, params[i]);
     st.run();
+}
+
+// Runs statements on a file through the engine alone, as another tool would
+// (no check, no WAL switch): a test's way to make a file of any shape.
+inline void rawExec(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
+    const QString msg = err ? QString::fromUtf8(err) : QString();
+    sqlite3_free(err);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error(msg.toStdString());
 }
 
 // The message of the error `f` throws; empty when it throws none.
