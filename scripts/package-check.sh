@@ -53,7 +53,7 @@ if [ "$status" -ne 124 ]; then
   cat "$scratch/out.txt" >&2
   exit 1
 fi
-ls "$home/.local/share/Corvinta/backup/"BaseDB-*.mdb >/dev/null \
+ls "$home/.local/share/Corvinta/backup/"BaseDB.mdb.*.bak >/dev/null \
   || { echo "the packaged program did not open the book in the user's folder" >&2; exit 1; }
 
 # The command line as packaged: its help, and a CSV of the stock list from the
