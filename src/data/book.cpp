@@ -19,10 +19,10 @@
 #include <limits>
 #include <memory>
 
+#include "bookcheck.h"
 #include "connection.h"
 #include "dberror.h"
 #include "statement.h"
-#include "bookcheck.h"
 #include "stockbymonth.h"
 
 namespace Book {
