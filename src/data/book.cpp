@@ -724,6 +724,8 @@ QString restore(const QString& bookPath, const QString& backupPath)
                 e.extendedCode());
         }
     } else if (QFileInfo::exists(book) && !QFile::copy(book, aside)) {
+        // A plain byte copy only of a file the engine could not read: no
+        // connection of this process can be holding locks on it.
         throw DbError(QStringLiteral("今のデータベース %1 を %2 に残せないため、復元しませんでした。")
                           .arg(book, aside));
     }

@@ -42,15 +42,6 @@ SELECT 商品コード || '|' || 年月 || '|' || 入庫数 || '|' || 出庫数
 FROM t_在庫月計 WHERE 入庫数 <> 0 OR 出庫数 <> 0 ORDER BY 商品コード, 年月
 )";
 
-QStringList column(Connection& c, const char* sql)
-{
-    QStringList out;
-    Statement st(c, QString::fromUtf8(sql));
-    while (st.step())
-        out << st.text(0);
-    return out;
-}
-
 void run(Connection& c, const QString& sql, const QVariantList& params = {})
 {
     Statement st(c, sql);
@@ -239,15 +230,15 @@ void TestStockByMonth::neverDriftsFromTheLines()
             what += " (refused)";
         }
         done << what;
-        const QStringList kept = column(c, kKept);
-        const QStringList fresh = column(c, kFromLines);
+        const QStringList kept = rowsOf(c, kKept);
+        const QStringList fresh = rowsOf(c, kFromLines);
         if (kept != fresh)
             QFAIL(qPrintable(QStringLiteral("drift after step %1 (%2)\nkept:  %3\nlines: %4")
                                  .arg(step)
                                  .arg(what, kept.join(u' '), fresh.join(u' '))));
     }
     // The walk wrote and moved real quantities.
-    QVERIFY(!column(c, kKept).isEmpty());
+    QVERIFY(!rowsOf(c, kKept).isEmpty());
     QVERIFY(done.contains("renumber a slip over another") && done.contains("replace a slip"));
 }
 
@@ -273,9 +264,9 @@ void TestStockByMonth::olderBookIsUpgradedAndFilled()
         "name";
     {
         Connection c(path);
-        keptFresh = column(c, kKept);
-        schemaFresh = column(c, schemaSql);
-        QCOMPARE(keptFresh, column(c, kFromLines));
+        keptFresh = rowsOf(c, kKept);
+        schemaFresh = rowsOf(c, schemaSql);
+        QCOMPARE(keptFresh, rowsOf(c, kFromLines));
         QCOMPARE(schemaFresh.size(), 25);  // the two tables, the view and the 22 triggers
         listFresh = stockList(c);
         dropStockByMonth(c);
@@ -284,8 +275,8 @@ void TestStockByMonth::olderBookIsUpgradedAndFilled()
     QCOMPARE(Book::inspect(path).kind, Book::State::Older);
     QCOMPARE(Book::upgrade(path), 1);
     Connection c(path);
-    QCOMPARE(column(c, schemaSql), schemaFresh);
-    QCOMPARE(column(c, kKept), keptFresh);
+    QCOMPARE(rowsOf(c, schemaSql), schemaFresh);
+    QCOMPARE(rowsOf(c, kKept), keptFresh);
     QVERIFY(keptFresh.size() > 100);
 
     // The stock list reads the same numbers as on the book made fresh.

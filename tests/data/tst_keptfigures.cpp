@@ -10,6 +10,7 @@
 #include "dberror.h"
 #include "statement.h"
 #include "testdb.h"
+#include "testhelp.h"
 
 namespace {
 
@@ -51,15 +52,6 @@ FROM (SELECT 't_売上' AS k, h.伝票番号, h.伝票合計,
       FROM t_入金 AS h)
 WHERE 伝票合計 IS NOT fresh
 )";
-
-QStringList column(Connection& c, const char* sql)
-{
-    QStringList out;
-    Statement st(c, QString::fromUtf8(sql));
-    while (st.step())
-        out << st.text(0);
-    return out;
-}
 
 // Two dated slips with lines and one without, on both sides; one receipt.
 void seed(Connection& c)
@@ -199,8 +191,8 @@ void TestKeptFigures::figuresFollowEveryWriteForm()
     TestDb db;
     Connection c(db.path());
     seed(c);
-    QVERIFY(column(c, kStockDrift).isEmpty());
-    QVERIFY(column(c, kTotalDrift).isEmpty());
+    QVERIFY(rowsOf(c, kStockDrift).isEmpty());
+    QVERIFY(rowsOf(c, kTotalDrift).isEmpty());
     c.exec(QStringLiteral("PRAGMA recursive_triggers = %1").arg(recursive ? "ON" : "OFF"));
     c.exec(QStringLiteral("PRAGMA foreign_keys = %1").arg(foreignKeys ? "ON" : "OFF"));
     // A refused write (a duplicate key with OR FAIL or no clause) must leave the figures right too.
@@ -208,7 +200,7 @@ void TestKeptFigures::figuresFollowEveryWriteForm()
         c.exec(sql);
     } catch (const DbError&) {
     }
-    const QStringList drift = column(c, kStockDrift) + column(c, kTotalDrift);
+    const QStringList drift = rowsOf(c, kStockDrift) + rowsOf(c, kTotalDrift);
     if (!drift.isEmpty())
         QFAIL(qPrintable(drift.join(u'\n')));
 }
@@ -233,8 +225,8 @@ void TestKeptFigures::checkNamesAndRebuildsAlteredFigures()
     QVERIFY2(text.contains(QStringLiteral("仕入伝票 2 の伝票合計")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("商品 I0 2024-02")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("商品 I9 2023-12")), qPrintable(text));
-    QVERIFY(column(c, kStockDrift).isEmpty());
-    QVERIFY(column(c, kTotalDrift).isEmpty());
+    QVERIFY(rowsOf(c, kStockDrift).isEmpty());
+    QVERIFY(rowsOf(c, kTotalDrift).isEmpty());
     QVERIFY(BookCheck::checkAndRebuild(c).clean());
 }
 
@@ -248,7 +240,7 @@ void TestKeptFigures::upgradeRemakesTriggersAndRebuilds()
     {
         Connection c(db.path());
         seed(c);
-        fresh = column(c, schemaSql);
+        fresh = rowsOf(c, schemaSql);
         // A book of version 2 as far as the kept figures go: a trigger less, a
         // total and a month's stock off.
         c.exec(QStringLiteral(
@@ -256,14 +248,14 @@ void TestKeptFigures::upgradeRemakesTriggersAndRebuilds()
             "UPDATE t_売上 SET 伝票合計 = 5 WHERE 伝票番号 = 1;"
             "UPDATE t_在庫月計 SET 入庫数 = 0 WHERE 商品コード = 'I1';"
             "PRAGMA user_version = 2"));
-        QVERIFY(!column(c, kStockDrift).isEmpty());
-        QVERIFY(!column(c, kTotalDrift).isEmpty());
+        QVERIFY(!rowsOf(c, kStockDrift).isEmpty());
+        QVERIFY(!rowsOf(c, kTotalDrift).isEmpty());
     }
     QCOMPARE(Book::upgrade(db.path()), 2);
     Connection c(db.path());
-    QCOMPARE(column(c, schemaSql), fresh);
-    QVERIFY(column(c, kStockDrift).isEmpty());
-    QVERIFY(column(c, kTotalDrift).isEmpty());
+    QCOMPARE(rowsOf(c, schemaSql), fresh);
+    QVERIFY(rowsOf(c, kStockDrift).isEmpty());
+    QVERIFY(rowsOf(c, kTotalDrift).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestKeptFigures)

@@ -63,10 +63,9 @@ inline QString errorOf(const std::function<void()>& f)
     return {};
 }
 
-// The rows of a query as "a|b|c" texts (NULL as "-"), read on a connection of its own.
-inline QStringList rowsOf(const QString& path, const QString& sql)
+// The rows of a query as "a|b|c" texts (NULL as "-").
+inline QStringList rowsOf(Connection& connection, const QString& sql)
 {
-    Connection connection(path);
     Statement st(connection, sql);
     QStringList rows;
     while (st.step()) {
@@ -76,6 +75,13 @@ inline QStringList rowsOf(const QString& path, const QString& sql)
         rows << cells.join(u'|');
     }
     return rows;
+}
+
+// The same, read on a connection of its own.
+inline QStringList rowsOf(const QString& path, const QString& sql)
+{
+    Connection connection(path);
+    return rowsOf(connection, sql);
 }
 
 // An amount in whole yen, or as typed ("1760", "-0.5"). Whole yen is a
